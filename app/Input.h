@@ -1,0 +1,69 @@
+#pragma once
+// Input is recorded by the GLUT callbacks and read by the scenes once per tick. A scene never
+// looks at a key byte alone: it asks whether the key is held (down now and at the previous tick)
+// or newly pressed (down now, up at the previous tick).
+#include <cstdint>
+
+enum Arrow { ArrowUp = 0, ArrowDown = 1, ArrowRight = 2, ArrowLeft = 3 };
+
+struct InputState {
+    unsigned char keys[256];
+    unsigned char prevKeys[256];
+    unsigned char arrows[4];
+    unsigned char prevArrows[4];
+};
+
+struct MouseState {
+    unsigned char left;
+    unsigned char right;
+    unsigned char prevLeft;
+    unsigned char prevRight;
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// The fields the game keeps of a joystick poll: positions 0..65535 with the rest in the middle.
+struct JoystickRecord {
+    std::uint32_t size;
+    std::uint32_t flags;
+    std::uint32_t xPos, yPos, zPos, rPos, uPos, vPos;
+    std::uint32_t buttons;
+    std::uint32_t buttonNumber;
+    std::uint32_t pov;
+    std::uint32_t reserved1, reserved2;
+};
+
+struct JoystickState {
+    unsigned char buttons[36];
+    unsigned char prevButtons[36];
+    unsigned char directions[6];
+    unsigned char prevDirections[6];
+    JoystickRecord record;
+};
+
+InputState& Input();
+MouseState& Mouse();
+JoystickState& Joystick();
+
+bool KeyHeld(unsigned char key);
+bool KeyNewlyPressed(unsigned char key);
+bool ArrowHeld(int arrow);
+
+// End of tick: what is down now becomes "the previous tick" for the next one.
+void CopyInputHistory();
+
+// GLUT callbacks; they only record.
+void OnKeyDown(unsigned char key, int x, int y);
+void OnKeyUp(unsigned char key, int x, int y);
+void OnSpecialKeyDown(int key, int x, int y);
+void OnSpecialKeyUp(int key, int x, int y);
+void OnMouse(int button, int state, int x, int y);
+void OnMouseMove(int x, int y);
+void OnIdle();
+
+// Window pixels to the virtual 1280 x 720 pointer space of the full-screen game.
+int ScaleMouseX(int windowX, int desktopWidth);
+int ScaleMouseY(int windowY, int desktopHeight);
+
+// Copies a fresh poll result into the joystick's button and direction slots.
+void ApplyJoystickRecord(JoystickState& state, const JoystickRecord& record);

@@ -1,0 +1,13 @@
+#pragma once
+// The scrolling backdrop tube and the gems, drawn in 3D.
+#include "mesh/Model.h"
+
+struct Surface {
+    double scroll = 0.0;
+    float points[24][3];  // ring A (0..11) at y = 0, ring B (12..23) at y = 150
+
+    Surface();
+};
+
+void DrawSurface(const Surface& surface);
+void DrawModel(const Model* model);
