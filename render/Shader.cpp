@@ -1,0 +1,91 @@
+#include <GL/glew.h>
+
+#include "render/Shader.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/GlContext.h"
+#include "render/ShaderText.h"
+
+namespace {
+
+std::string ShaderLog(GLuint shader) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return std::string();
+    std::string log(static_cast<std::size_t>(length), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, &log[0]);
+    return OneLineLog(log);
+}
+
+std::string ProgramLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return std::string();
+    std::string log(static_cast<std::size_t>(length), '\0');
+    glGetProgramInfoLog(program, length, nullptr, &log[0]);
+    return OneLineLog(log);
+}
+
+}  // namespace
+
+bool CompileShaderFile(std::uint32_t shader, const char* path) {
+    std::string source;
+    if (!ReadShaderSource(path, source)) {
+        std::fprintf(stderr, "torvinel: cannot read shader \"%s\"\n", path ? path : "");
+        return false;
+    }
+    const GLchar* text = source.data();
+    const GLint length = static_cast<GLint>(source.size());  // the file needs no final zero
+    glShaderSource(shader, 1, &text, &length);
+    glCompileShader(shader);
+    GLint compiled = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled == 0) {
+        std::fprintf(stderr, "torvinel: shader \"%s\" does not compile: %s\n", path,
+                     ShaderLog(shader).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const char* fragmentPath) {
+    if (program.program != 0) {
+        // Each visit to the title builds again; the stages went with the old program (they
+        // were flagged for deletion when it was built).
+        glDeleteProgram(program.program);
+        program.program = 0;
+    }
+    const GLuint vertex = glCreateShader(GL_VERTEX_SHADER);
+    const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
+    program.vertexShader = static_cast<std::int32_t>(vertex);
+    program.fragmentShader = static_cast<std::int32_t>(fragment);
+    if (vertex == 0 || !CompileShaderFile(vertex, vertexPath)) program.vertexShader = -1;
+    if (fragment == 0 || fragmentPath == nullptr || !CompileShaderFile(fragment, fragmentPath))
+        program.fragmentShader = -1;
+
+    program.program = glCreateProgram();
+    if (program.vertexShader != -1) glAttachShader(program.program, vertex);
+    if (program.fragmentShader != -1) glAttachShader(program.program, fragment);
+    // Freed with the program (or at once when they were left out).
+    if (vertex != 0) glDeleteShader(vertex);
+    if (fragment != 0) glDeleteShader(fragment);
+
+    glLinkProgram(program.program);
+    GLint linked = 0;
+    glGetProgramiv(program.program, GL_LINK_STATUS, &linked);
+    if (linked == 0) {
+        std::fprintf(stderr, "torvinel: shader program \"%s\" + \"%s\" does not link: %s\n",
+                     vertexPath ? vertexPath : "", fragmentPath ? fragmentPath : "",
+                     ProgramLog(program.program).c_str());
+        return false;
+    }
+    return true;
+}
+
+void ReleaseResource(ShaderProgram* program) {
+    if (program == nullptr) return;
+    if (program->program != 0 && GlContextCurrent()) glDeleteProgram(program->program);
+    delete program;
+}
