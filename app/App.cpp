@@ -1,0 +1,143 @@
+#include "app/App.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/Globals.h"
+#include "app/Input.h"
+#include "app/Tick.h"
+#include "platform/Clock.h"
+#include "platform/DataFolder.h"
+#include "render/Camera.h"
+#include "render/Registry.h"
+#include "scene/Scene.h"
+
+namespace {
+
+TickPacer pacer;
+
+std::uint32_t NowTickMs() { return TickMsFrom(NowUtcFields()); }
+
+// Joystick and mouse history advance per idle call; the short rest keeps an idle game from
+// spinning a whole core between ticks.
+void OnIdleAndRest() {
+    OnIdle();
+    SleepMs(1);
+}
+
+void SetFixedGlState() {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_FOG);
+    const GLfloat fogColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glFogfv(GL_FOG_COLOR, fogColour);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogi(GL_FOG_START, 31);
+    glFogi(GL_FOG_END, 127);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    StartScenes();
+}
+
+}  // namespace
+
+WindowSize ClampWindowSize(int width, int height) {
+    WindowSize size{width, height, false};
+    if (width < 512 || height < 512) {
+        size.raised = true;
+        if (size.width < 512) size.width = 512;
+        if (size.height < 512) size.height = 512;
+    }
+    return size;
+}
+
+void OnTimer(int) {
+    const TickHooks hooks{NowTickMs, SleepMs, StepScenes, stdout};
+    RunTick(pacer, hooks);
+    glutPostRedisplay();
+    glutTimerFunc(1, OnTimer, 0);
+    CopyInputHistory();
+}
+
+void OnDisplay() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (currentScene != nullptr) currentScene->Draw();
+    glutSwapBuffers();
+}
+
+void OnReshape(int width, int height) {
+    const WindowSize size = ClampWindowSize(width, height);
+    if (size.raised) glutReshapeWindow(size.width, size.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(40.0, static_cast<double>(size.width) / static_cast<double>(size.height), 1.0, 100.0);
+    windowWidth = size.width;
+    windowHeight = size.height;
+    Camera* camera = Registry<Camera>().Get("MyCamera");
+    if (camera != nullptr) {
+        camera->width = size.width;
+        camera->height = size.height;
+        glViewport(0, 0, size.width, size.height);
+    }
+}
+
+void OnExit() {
+    if (currentScene == nullptr) return;
+    currentScene->Finalize();
+    if (currentScene != nullptr) {
+        delete currentScene;
+        currentScene = nullptr;
+    }
+}
+
+int RunGame(int argc, char** argv, bool fullScreen) {
+    std::atexit(OnExit);
+    fullScreenMode = fullScreen;
+    EnterDataFolder();
+
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
+    glutInitWindowSize(windowWidth, windowHeight);
+    glutCreateWindow("Torvinel");
+    // A held key must read as held: X11's auto-repeat would otherwise send release/press pairs.
+    glutIgnoreKeyRepeat(1);
+    if (fullScreen) {
+        // A borderless window over the whole desktop.
+        screenWidth = glutGet(GLUT_SCREEN_WIDTH);
+        screenHeight = glutGet(GLUT_SCREEN_HEIGHT);
+        glutPositionWindow(0, 0);
+        glutFullScreen();
+        windowWidth = screenWidth;
+        windowHeight = screenHeight;
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    const GLenum glew = glewInit();
+    if (glew != GLEW_OK) {
+        std::fprintf(stderr, "torvinel: cannot initialise GLEW: %s\n",
+                     reinterpret_cast<const char*>(glewGetErrorString(glew)));
+        return -1;
+    }
+
+    glutDisplayFunc(OnDisplay);
+    glutReshapeFunc(OnReshape);
+    glutSpecialFunc(OnSpecialKeyDown);
+    glutKeyboardFunc(OnKeyDown);
+    glutSpecialUpFunc(OnSpecialKeyUp);
+    glutKeyboardUpFunc(OnKeyUp);
+    glutMouseFunc(OnMouse);
+    glutMotionFunc(OnMouseMove);
+    glutPassiveMotionFunc(OnMouseMove);
+    glutIdleFunc(OnIdleAndRest);
+
+    SetFixedGlState();
+    glutTimerFunc(1, OnTimer, 0);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// Program entry, window and the GLUT callbacks that drive the game.
+
+// Runs the game; returns -1 when GLEW cannot be initialised (otherwise never returns).
+int RunGame(int argc, char** argv, bool fullScreen);
+
+void OnTimer(int value);
+void OnDisplay();
+void OnReshape(int width, int height);
+void OnExit();
+
+struct WindowSize {
+    int width;
+    int height;
+    bool raised;  // true when either side was below the 512-pixel floor
+};
+
+// The size a window may have: each side at least 512 pixels.
+WindowSize ClampWindowSize(int width, int height);

@@ -1,0 +1,131 @@
+#include "app/Input.h"
+
+#include <GL/freeglut.h>
+#include <cstring>
+
+#include "app/Globals.h"
+#include "platform/Joystick.h"
+
+InputState& Input() {
+    static InputState state = [] {
+        InputState made;
+        std::memset(&made, 0, sizeof made);
+        return made;
+    }();
+    return state;
+}
+
+MouseState& Mouse() {
+    static MouseState state{};
+    return state;
+}
+
+JoystickState& Joystick() {
+    static JoystickState state{};
+    return state;
+}
+
+bool KeyHeld(unsigned char key) {
+    const InputState& in = Input();
+    return in.keys[key] && in.prevKeys[key];
+}
+
+bool KeyNewlyPressed(unsigned char key) {
+    const InputState& in = Input();
+    return in.keys[key] && !in.prevKeys[key];
+}
+
+bool ArrowHeld(int arrow) {
+    if (arrow < 0 || arrow > 3) return false;
+    const InputState& in = Input();
+    return in.arrows[arrow] && in.prevArrows[arrow];
+}
+
+void CopyInputHistory() {
+    InputState& in = Input();
+    std::memcpy(in.prevKeys, in.keys, sizeof in.keys);
+    std::memcpy(in.prevArrows, in.arrows, sizeof in.arrows);
+}
+
+void OnKeyDown(unsigned char key, int, int) { Input().keys[key] = 1; }
+
+void OnKeyUp(unsigned char key, int, int) { Input().keys[key] = 0; }
+
+namespace {
+
+int ArrowSlot(int glutKey) {
+    switch (glutKey) {
+        case GLUT_KEY_UP: return ArrowUp;
+        case GLUT_KEY_DOWN: return ArrowDown;
+        case GLUT_KEY_RIGHT: return ArrowRight;
+        case GLUT_KEY_LEFT: return ArrowLeft;
+        default: return -1;
+    }
+}
+
+void RecordPointer(int x, int y) {
+    MouseState& mouse = Mouse();
+    if (fullScreenMode) {
+        mouse.x = ScaleMouseX(x, screenWidth);
+        mouse.y = ScaleMouseY(y, screenHeight);
+    } else {
+        mouse.x = x;
+        mouse.y = y;
+    }
+}
+
+}  // namespace
+
+void OnSpecialKeyDown(int key, int, int) {
+    const int slot = ArrowSlot(key);
+    if (slot >= 0) Input().arrows[slot] = 1;
+}
+
+void OnSpecialKeyUp(int key, int, int) {
+    const int slot = ArrowSlot(key);
+    if (slot >= 0) Input().arrows[slot] = 0;
+}
+
+void OnMouse(int button, int state, int x, int y) {
+    RecordPointer(x, y);
+    MouseState& mouse = Mouse();
+    const unsigned char down = state == GLUT_DOWN ? 1 : 0;
+    if (button == GLUT_LEFT_BUTTON) mouse.left = down;
+    if (button == GLUT_RIGHT_BUTTON) mouse.right = down;
+}
+
+void OnMouseMove(int x, int y) { RecordPointer(x, y); }
+
+int ScaleMouseX(int windowX, int desktopWidth) {
+    return static_cast<int>(static_cast<float>(windowX) * 1280.0f / static_cast<float>(desktopWidth));
+}
+
+int ScaleMouseY(int windowY, int desktopHeight) {
+    return static_cast<int>(static_cast<float>(windowY) * 720.0f / static_cast<float>(desktopHeight));
+}
+
+void ApplyJoystickRecord(JoystickState& state, const JoystickRecord& record) {
+    static const std::uint32_t highMasks[4] = {0x100, 0x200, 0x400, 0x800};
+    for (int slot = 0; slot < 36; ++slot) {
+        const std::uint32_t mask = slot < 32 ? (1u << slot) : highMasks[slot - 32];
+        state.prevButtons[slot] = state.buttons[slot];
+        state.buttons[slot] = (record.buttons & mask) ? 1 : 0;
+    }
+    const bool pushed[6] = {record.yPos < 16383u, record.yPos > 49151u, record.xPos > 49151u,
+                            record.xPos < 16383u, record.zPos < 16383u, record.zPos > 49151u};
+    for (int slot = 0; slot < 6; ++slot) {
+        state.prevDirections[slot] = state.directions[slot];
+        state.directions[slot] = pushed[slot] ? 1 : 0;
+    }
+}
+
+void OnIdle() {
+    JoystickState& joystick = Joystick();
+    joystick.record.size = 52;
+    joystick.record.flags = 255;
+    PollJoystick(joystick.record);
+    ApplyJoystickRecord(joystick, joystick.record);
+    MouseState& mouse = Mouse();
+    mouse.prevLeft = mouse.left;
+    mouse.prevRight = mouse.right;
+}

@@ -1,0 +1,77 @@
+#include "scene/Scene.h"
+
+#include <GL/glew.h>
+#include <cstdlib>
+
+#include "app/Input.h"
+#include "audio/Music.h"
+#include "platform/GlContext.h"
+#include "render/Registry.h"
+
+Scene* currentScene = nullptr;
+
+namespace {
+
+void RestoreTextureModulate() {
+    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+}  // namespace
+
+Scene::Scene(std::shared_ptr<SceneContext> sharedContext)
+    : finished(false), context(std::move(sharedContext)) {}
+
+Scene::~Scene() { RestoreTextureModulate(); }
+
+void Scene::Init() {}
+
+void Scene::Update() { EscapeCheck(); }
+
+void Scene::Draw() {}
+
+void Scene::Finalize() {}
+
+Scene* Scene::NextScene() { return nullptr; }
+
+void EscapeCheck() {
+    if (KeyHeld(27)) std::exit(0);
+}
+
+void StartScenes() {
+    static bool glewReady = false;
+    if (!glewReady) {
+        glewReady = true;
+        glewInit();
+    }
+    MusicPlayer* music = Registry<MusicPlayer>().Create("BGM");
+    music->Open();
+    music->lengthSeconds = 68;
+    music->Play();
+
+    auto context = std::make_shared<SceneContext>();
+    StartScenesWith(MakeFirstScene(context));
+}
+
+void StartScenesWith(Scene* first) {
+    currentScene = first;
+    if (currentScene != nullptr) currentScene->Init();
+}
+
+void StepScenes() {
+    if (currentScene == nullptr) return;
+    if (currentScene->finished) {
+        Scene* outgoing = currentScene;
+        outgoing->Finalize();
+        currentScene = outgoing->NextScene();
+        if (currentScene == nullptr) {
+            // Nothing to hand over to: the game idles on an empty screen.
+            delete outgoing;
+            return;
+        }
+        delete outgoing;
+        currentScene->Init();
+    }
+    currentScene->Update();
+    // Tests run scenes without the music; the game always has it after start-up.
+    if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->RestartIfEnded();
+}
