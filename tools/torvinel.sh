@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine: installs what the game needs, builds it, then
+# plays it or runs every test.
+#   tools/torvinel.sh play [--windowed]   install, build and play (full screen by default)
+#   tools/torvinel.sh test                install, build and run all tests (headless)
+#   tools/torvinel.sh build               install and build only
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="${TORVINEL_BUILD_DIR:-$here/build}"
+mode="${1:-play}"
+shift || true
+
+packages=(
+  build-essential cmake pkg-config
+  freeglut3-dev libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri
+  lame sox clang libclang-rt-14-dev
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build_game() {
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j"$(nproc)"
+}
+
+install_packages
+build_game
+
+case "$mode" in
+  play)
+    if [ "${1:-}" = "--windowed" ]; then exec "$build/torvinel-windowed"; fi
+    exec "$build/torvinel"
+    ;;
+  test)
+    # Sound goes nowhere in tests unless a test asks for a particular driver.
+    export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+    cd "$build"
+    ctest --output-on-failure -j2
+    ;;
+  build) ;;
+  *)
+    echo "usage: tools/torvinel.sh play [--windowed] | test | build" >&2
+    exit 2
+    ;;
+esac
