@@ -1,0 +1,25 @@
+#include "scenes/Orbit.h"
+
+#include "app/Input.h"
+
+void StepOrbit(float& orbitSpeed, int& angle, bool leftHeld, bool rightHeld) {
+    if (leftHeld) orbitSpeed = orbitSpeed - 20.0f;
+    if (rightHeld) orbitSpeed = orbitSpeed + 20.0f;
+    orbitSpeed = orbitSpeed / 6.0f;
+    // The sum is rounded to float before truncation; that rounding is why turning right starts
+    // at 3 degrees per tick while turning left starts at 4, and why a left turn drifts on.
+    const float sum = (orbitSpeed + 360.0f) + static_cast<float>(angle);
+    int next = static_cast<int>(sum) % 360;
+    if (next < 0) next += 360;
+    angle = next;
+}
+
+void UpdateOrbit(float& orbitSpeed, int& angle) {
+    StepOrbit(orbitSpeed, angle, ArrowHeld(ArrowLeft), ArrowHeld(ArrowRight));
+}
+
+double NextScroll(double scroll, double step) {
+    scroll += step;
+    if (scroll > 150.0) scroll -= 150.0;
+    return scroll;
+}

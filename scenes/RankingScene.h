@@ -1,0 +1,58 @@
+#pragma once
+// After each game: the score is ranked and saved, a "finish" banner slides across, then the
+// eight best scores slide in from the right. Space, or a long wait, returns to the title.
+#include <memory>
+
+#include "scene/Scene.h"
+
+struct Surface;
+struct ModelField;
+
+struct RankingBoard {
+    int score = 0;      // the game just played
+    int slideIn = 300;  // shrinks by 2 per drawing; moves the rows in from the right
+
+    // Ranks the score: loads the file, inserts the score and saves the file again.
+    explicit RankingBoard(int score);
+};
+
+void DrawRankingBoard(RankingBoard& board);
+
+inline constexpr int kBannerStart = 3200;
+inline constexpr int kBannerEnd = 3050;     // the board shows from here down
+inline constexpr int kBannerSkipLimit = 3155;
+
+// One tick of the banner timer; true when the scene should end. Space in the first 45 ticks
+// skips the rest of the banner, any later press ends the scene, and so does running out.
+bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed);
+
+// Left edge of the banner of width w: off the right edge at the start, past the left at the end.
+int BannerX(int w, int windowWidth, int bannerTimer);
+
+// Shrinks slideIn by one drawing's worth.
+void SlideBoard(RankingBoard& board);
+
+// Left edge of ranked row i (its value digits start 72 further right; the rank sits 72 left).
+int BoardRowX(int slideIn, int windowWidth, int i);
+int BoardRowY(int i);
+int BoardTitleX(int windowWidth);
+
+class RankingScene : public Scene {
+public:
+    RankingScene(std::shared_ptr<SceneContext> context, Surface* surface, ModelField* field,
+                 int score, int angle);
+    ~RankingScene() override;
+
+    void Init() override;
+    void Update() override;
+    void Draw() override;
+    Scene* NextScene() override;
+
+    Surface* surface = nullptr;
+    ModelField* field = nullptr;
+    RankingBoard* board = nullptr;
+    int angle = 0;
+    int bannerTimer = kBannerStart;
+
+    static float orbitSpeed;
+};
