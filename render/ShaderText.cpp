@@ -2,14 +2,23 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
+namespace {
+constexpr long kMaxShaderBytes = 1L << 24;  // far beyond any real shader
+}
+
 bool ReadShaderSource(const char* path, std::string& bytes) {
     bytes.clear();
     if (path == nullptr) return false;
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return false;
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    // A directory opens fine on Linux and reports a nonsense size; only plain files are sources.
+    struct stat info;
+    bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    ok = ok && std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    ok = ok && size >= 0 && size <= kMaxShaderBytes && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
         bytes.resize(static_cast<std::size_t>(size));
         ok = size == 0 || std::fread(&bytes[0], 1, bytes.size(), file) == bytes.size();

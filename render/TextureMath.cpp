@@ -1,5 +1,7 @@
 #include "render/TextureMath.h"
 
+#include <cstdio>
+
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -83,6 +85,15 @@ bool DecodeImageFile(const char* path, cv::Mat& decoded, std::string& why) {
     if (path == nullptr || path[0] == '\0') {
         why = "no file name";
         return false;
+    }
+    {
+        // Checked first so a missing file gives our one message, not the decoder's warning too.
+        std::FILE* file = std::fopen(path, "rb");
+        if (file == nullptr) {
+            why = "cannot open the file";
+            return false;
+        }
+        std::fclose(file);
     }
     try {
         decoded = cv::imread(path, cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR);
