@@ -1,8 +1,112 @@
 #include "audio/Music.h"
 
-MediaType MediaTypeOf(const char*) { return MediaOther; }
-void MusicPlayer::Open() {}
-void MusicPlayer::Play() {}
-void MusicPlayer::RestartIfEnded() {}
-void MusicPlayer::Close() { delete this; }
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "audio/AudioDevice.h"
+
+const char* const kMusicTrackPath = "res/bgm/フライホイール.mp3";
+
+namespace {
+
+// Players that opened the output; the last one to close hands it back.
+int playersHoldingOutput = 0;
+
+Mix_Music* Track(const MusicPlayer& player) { return static_cast<Mix_Music*>(player.music); }
+
+void LocalTimeOfDay(int& hour, int& minute, int& second) {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    hour = local.tm_hour;
+    minute = local.tm_min;
+    second = local.tm_sec;
+}
+
+}  // namespace
+
+MediaType MediaTypeOf(const char* name) {
+    if (name == nullptr) return MediaNone;
+    const char* dot = std::strrchr(name, '.');
+    const char* ext = dot != nullptr ? dot + 1 : name;
+    struct Known {
+        const char* lower;
+        const char* upper;
+        MediaType type;
+    };
+    static const Known known[] = {
+        {"", "", MediaNone},      {"wav", "WAV", MediaWav}, {"mp3", "MP3", MediaMp3},
+        {"mid", "MID", MediaMid}, {"fbx", "FBX", MediaFbx}, {"png", "PNG", MediaPng},
+        {"jpg", "JPG", MediaJpg}, {"bmp", "BMP", MediaBmp},
+    };
+    for (const Known& k : known)
+        if (std::strcmp(ext, k.lower) == 0 || std::strcmp(ext, k.upper) == 0) return k.type;
+    return MediaOther;
+}
+
+int SecondsBetween(int fromHour, int fromMinute, int fromSecond, int toHour, int toMinute,
+                   int toSecond) {
+    const int day = 24 * 60 * 60;
+    int from = (fromHour * 60 + fromMinute) * 60 + fromSecond;
+    int to = (toHour * 60 + toMinute) * 60 + toSecond;
+    return ((to - from) % day + day) % day;
+}
+
+void MusicPlayer::Open() {
+    mediaType = MediaTypeOf(kMusicTrackPath);
+    if (music != nullptr) {  // opening again reloads the track
+        Mix_HaltMusic();
+        Mix_FreeMusic(Track(*this));
+        music = nullptr;
+    }
+    if (!AudioDeviceReady()) return;
+    if (!holdsOutput) {
+        holdsOutput = true;
+        ++playersHoldingOutput;
+    }
+    music = Mix_LoadMUS(kMusicTrackPath);
+    if (music == nullptr)
+        std::fprintf(stderr, "Sound: cannot play the music \"%s\" (%s); the game goes on without it.\n",
+                     kMusicTrackPath, Mix_GetError());
+}
+
+void MusicPlayer::Play() {
+    int hour, minute, second;
+    LocalTimeOfDay(hour, minute, second);
+    PlayAt(hour, minute, second);
+}
+
+void MusicPlayer::PlayAt(int hour, int minute, int second) {
+    // Always from the beginning: playing again replaces whatever is sounding.
+    if (music != nullptr) Mix_PlayMusic(Track(*this), 0);
+    startHour = hour;
+    startMinute = minute;
+    startSecond = second;
+}
+
+void MusicPlayer::RestartIfEnded() {
+    int hour, minute, second;
+    LocalTimeOfDay(hour, minute, second);
+    RestartIfEndedAt(hour, minute, second);
+}
+
+void MusicPlayer::RestartIfEndedAt(int hour, int minute, int second) {
+    if (SecondsBetween(startHour, startMinute, startSecond, hour, minute, second) >= lengthSeconds)
+        PlayAt(hour, minute, second);
+}
+
+void MusicPlayer::Close() {
+    if (music != nullptr) {
+        Mix_HaltMusic();
+        Mix_RewindMusic();
+        Mix_FreeMusic(Track(*this));
+        music = nullptr;
+    }
+    if (holdsOutput && --playersHoldingOutput == 0) AudioDeviceClose();
+    delete this;
+}
+
 void ReleaseResource(MusicPlayer* player) { player->Close(); }

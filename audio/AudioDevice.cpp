@@ -1,0 +1,57 @@
+#include "audio/AudioDevice.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+
+#include "audio/SoundEffect.h"
+
+namespace {
+
+enum class DeviceState { Closed, Open, Failed };
+DeviceState state = DeviceState::Closed;
+
+const int kRate = 44100;
+const int kChannels = 2;
+const int kBufferFrames = 1024;  // about 23 ms: the cut sound follows the blade closely
+
+}  // namespace
+
+bool AudioDeviceReady() {
+    if (state == DeviceState::Open) return true;
+    if (state == DeviceState::Failed) return false;
+
+    // SDL would otherwise take over Ctrl-C, and the console game could no longer be interrupted.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Torvinel");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "Sound: no audio output (%s); the game runs silently.\n", SDL_GetError());
+        state = DeviceState::Failed;
+        return false;
+    }
+    Mix_Init(MIX_INIT_MP3);  // loading reports a track that cannot be decoded
+    if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, kChannels, kBufferFrames) != 0) {
+        std::fprintf(stderr, "Sound: cannot open the audio output (%s); the game runs silently.\n",
+                     Mix_GetError());
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        state = DeviceState::Failed;
+        return false;
+    }
+    // Keep the effect channel out of reach of any "first free channel" play.
+    Mix_ReserveChannels(kEffectChannel + 1);
+    state = DeviceState::Open;
+    return true;
+}
+
+void AudioDeviceClose() {
+    if (state != DeviceState::Open) return;
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    ReleaseEffectCache();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    state = DeviceState::Closed;
+}
