@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <SDL2/SDL.h>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -25,7 +26,7 @@ std::uint32_t NowTickMs() { return TickMsFrom(NowUtcFields()); }
 // spinning a whole core between ticks.
 void OnIdleAndRest() {
     OnIdle();
-    SleepMs(1);
+    RestBriefly();
 }
 
 void SetFixedGlState() {
@@ -98,6 +99,8 @@ void OnExit() {
 
 int RunGame(int argc, char** argv, bool fullScreen) {
     std::atexit(OnExit);
+    // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     fullScreenMode = fullScreen;
     EnterDataFolder();
 

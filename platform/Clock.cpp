@@ -1,6 +1,7 @@
 #include "platform/Clock.h"
 
 #include <ctime>
+#include <sched.h>
 #include <sys/time.h>
 #include <time.h>
 
@@ -22,9 +23,37 @@ TimeOfDay LocalTimeOfDay() {
     return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
 }
 
-void SleepMs(int milliseconds) {
-    if (milliseconds <= 0) return;
-    timespec request{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
+namespace {
+
+double MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+void NanoSleepMs(double milliseconds) {
+    const long whole = static_cast<long>(milliseconds * 1e6);
+    timespec request{whole / 1000000000L, whole % 1000000000L};
     while (nanosleep(&request, &request) != 0) {
     }
 }
+
+}  // namespace
+
+void SleepMs(int milliseconds) {
+    if (milliseconds <= 0) return;
+    // The kernel often wakes us a millisecond late, which would stretch every 16 ms tick; sleep
+    // short of the deadline and yield through the last stretch so the tick keeps its pace.
+    const double deadline = MonotonicMs() + milliseconds;
+    for (;;) {
+        const double left = deadline - MonotonicMs();
+        if (left <= 0.0) return;
+        if (left > 2.0) {
+            NanoSleepMs(left - 2.0);
+        } else {
+            sched_yield();
+        }
+    }
+}
+
+void RestBriefly() { NanoSleepMs(1.0); }

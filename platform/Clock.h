@@ -19,4 +19,8 @@ struct TimeOfDay {
 
 TimeOfDay LocalTimeOfDay();
 
+// Sleeps for the given milliseconds, waking on time (the tick's pace depends on it).
 void SleepMs(int milliseconds);
+
+// A short rest of about a millisecond, for the idle loop; waking late does no harm there.
+void RestBriefly();

@@ -10,6 +10,8 @@ SDL_Joystick* OpenJoystick() {
     static SDL_Joystick* stick = nullptr;
     if (!subsystemTried) {
         subsystemTried = true;
+        // SDL would otherwise swallow SIGTERM and SIGINT, and the game could not be stopped.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         // Joysticks are optional; without the subsystem the record simply stays zero.
         subsystemReady = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     }
