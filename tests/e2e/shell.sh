@@ -12,7 +12,7 @@ cd "$data"
 pid=$!
 E2E_PIDS+=("$pid")
 check "windowed game prints a frame-rate line within two seconds" e2e_wait_for_text "$E2E_WORK/out.txt" 2 "fps:"
-win=$(e2e_wait_window) || fail "window appeared"
+win=$(e2e_wait_window "$pid") || fail "window appeared"
 if [ -n "${win:-}" ]; then
   read -r w h < <(xdotool getwindowgeometry --shell "$win" | awk -F= '/WIDTH|HEIGHT/{printf "%s ", $2}')
   check "windowed game opens at 1280x720 (got ${w}x${h})" test "$w" = 1280 -a "$h" = 720
@@ -20,6 +20,7 @@ if [ -n "${win:-}" ]; then
   sleep 1
   read -r w h < <(xdotool getwindowgeometry --shell "$win" | awk -F= '/WIDTH|HEIGHT/{printf "%s ", $2}')
   check "a resize to 400x800 is raised to 512x800 (got ${w}x${h})" test "$w" = 512 -a "$h" = 800
+  xdotool windowfocus "$win"
   # One quick tap of Escape does nothing...
   xdotool key Escape
   sleep 0.5
@@ -34,7 +35,7 @@ fi
 "$E2E_BUILD/torvinel" >"$E2E_WORK/out2.txt" 2>"$E2E_WORK/err2.txt" &
 pid=$!
 E2E_PIDS+=("$pid")
-win=$(e2e_wait_window) || fail "full-screen window appeared"
+win=$(e2e_wait_window "$pid") || fail "full-screen window appeared"
 if [ -n "${win:-}" ]; then
   sleep 1
   eval "$(xdotool getwindowgeometry --shell "$win")"

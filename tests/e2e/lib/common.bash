@@ -49,12 +49,21 @@ e2e_data_copy() {
   echo "$dir"
 }
 
-# Waits until a window with the game's title is mapped; prints its id.
+# Waits until a window with the game's title is mapped, gives it the keyboard (there is no window
+# manager to do it) and prints its id. With a process id, only that process's window counts.
 e2e_wait_window() {
-  local id
+  local id pid="${1:-}"
   for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name '^Torvinel$' 2>/dev/null | head -n 1)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    if [ -n "$pid" ]; then
+      id=$(xdotool search --onlyvisible --pid "$pid" --name '^Torvinel$' 2>/dev/null | head -n 1)
+    else
+      id=$(xdotool search --onlyvisible --name '^Torvinel$' 2>/dev/null | head -n 1)
+    fi
+    if [ -n "$id" ]; then
+      xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null
+      echo "$id"
+      return 0
+    fi
     sleep 0.1
   done
   return 1
