@@ -4,6 +4,7 @@
 
 #include "app/Input.h"
 #include "mesh/Field.h"
+#include "platform/GlContext.h"
 #include "render/Camera.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
@@ -133,7 +134,7 @@ GameScene::GameScene(std::shared_ptr<SceneContext> context, Surface* surface_,
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {}
 
 GameScene::~GameScene() {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     delete blade;
     delete particles;
 }
@@ -145,9 +146,11 @@ void GameScene::Init() {
     blade = new Blade();
     delete particles;
     particles = new ParticleList();
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
+    if (GlContextCurrent()) {
+        glEnable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_LIGHTING);
+    }
 }
 
 void GameScene::Update() {

@@ -7,6 +7,7 @@
 #include "app/Globals.h"
 #include "app/Input.h"
 #include "mesh/Field.h"
+#include "platform/GlContext.h"
 #include "render/Camera.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
@@ -85,7 +86,7 @@ RankingScene::RankingScene(std::shared_ptr<SceneContext> context, Surface* surfa
 }
 
 RankingScene::~RankingScene() {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     delete board;
 }
 

@@ -8,6 +8,7 @@
 #include "app/Input.h"
 #include "audio/SoundEffect.h"
 #include "mesh/Field.h"
+#include "platform/GlContext.h"
 #include "render/Camera.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
@@ -61,7 +62,9 @@ TitleScene::TitleScene(std::shared_ptr<SceneContext> context, Surface* surface_,
                        ModelField* field_, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {}
 
-TitleScene::~TitleScene() { glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE); }
+TitleScene::~TitleScene() {
+    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
 
 void TitleScene::Init() {
     Registry<Camera>().Create("MyCamera");
