@@ -2,6 +2,7 @@
 
 #include <SDL_mixer.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -24,6 +25,29 @@ void LocalTimeOfDay(int& hour, int& minute, int& second) {
     hour = local.tm_hour;
     minute = local.tm_min;
     second = local.tm_sec;
+}
+
+// Checks the track before handing it to the decoder, which otherwise fills stderr with its own
+// notes about a file that is not sound at all. Reports a problem in one line and returns false.
+bool TrackLooksPlayable(const char* path, int mediaType) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "Sound: cannot open the music \"%s\" (%s); the game goes on without it.\n",
+                     path, std::strerror(errno));
+        return false;
+    }
+    unsigned char head[3] = {0, 0, 0};
+    size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    if (mediaType != MediaMp3) return true;
+    bool id3Tag = got == 3 && head[0] == 'I' && head[1] == 'D' && head[2] == '3';
+    bool frameSync = got >= 2 && head[0] == 0xff && (head[1] & 0xe0) == 0xe0;
+    if (!id3Tag && !frameSync) {
+        std::fprintf(stderr, "Sound: the music \"%s\" is not an MP3 file; the game goes on without it.\n",
+                     path);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -67,9 +91,10 @@ void MusicPlayer::Open() {
         holdsOutput = true;
         ++playersHoldingOutput;
     }
+    if (!TrackLooksPlayable(kMusicTrackPath, mediaType)) return;
     music = Mix_LoadMUS(kMusicTrackPath);
     if (music == nullptr)
-        std::fprintf(stderr, "Sound: cannot play the music \"%s\" (%s); the game goes on without it.\n",
+        std::fprintf(stderr, "Sound: cannot decode the music \"%s\" (%s); the game goes on without it.\n",
                      kMusicTrackPath, Mix_GetError());
 }
 

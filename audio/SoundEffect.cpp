@@ -28,10 +28,16 @@ Mix_Chunk* FindOrLoad(const char* path) {
     std::vector<CachedEffect>& cache = EffectCache();
     for (const CachedEffect& entry : cache)
         if (entry.path == path) return entry.chunk;
-    Mix_Chunk* chunk = Mix_LoadWAV(path);
-    if (chunk == nullptr)
-        std::fprintf(stderr, "Sound: cannot play \"%s\" (%s); the game goes on without it.\n", path,
-                     Mix_GetError());
+    Mix_Chunk* chunk = nullptr;
+    if (SDL_RWops* file = SDL_RWFromFile(path, "rb")) {
+        chunk = Mix_LoadWAV_RW(file, 1);
+        if (chunk == nullptr)
+            std::fprintf(stderr, "Sound: cannot decode \"%s\" (%s); the game goes on without it.\n",
+                         path, Mix_GetError());
+    } else {
+        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path,
+                     SDL_GetError());
+    }
     cache.push_back(CachedEffect{path, chunk});
     return chunk;
 }
