@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <dlfcn.h>
+
 #include <cstdio>
 
 #include "audio/SoundEffect.h"
@@ -16,6 +18,21 @@ const int kRate = 44100;
 const int kChannels = 2;
 const int kBufferFrames = 1024;  // about 23 ms: the cut sound follows the blade closely
 
+// ALSA's library prints its own multi-line complaints on stderr when a machine has no sound card.
+// The game says what matters in one line, so ALSA is asked to keep quiet. SDL loads the same
+// library later; if it is not installed there is nothing to quieten.
+extern "C" void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietenAlsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (alsa == nullptr) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (void* set = dlsym(alsa, "snd_lib_error_set_handler"))
+        reinterpret_cast<SetHandler>(set)(SilentAlsaError);
+    // Kept loaded: the handler must stay in place while SDL uses ALSA.
+}
+
 }  // namespace
 
 bool AudioDeviceReady() {
@@ -25,6 +42,7 @@ bool AudioDeviceReady() {
     // SDL would otherwise take over Ctrl-C, and the console game could no longer be interrupted.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Torvinel");
+    QuietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "Sound: no audio output (%s); the game runs silently.\n", SDL_GetError());
         state = DeviceState::Failed;
