@@ -655,6 +655,10 @@ cv::Mat3b MakeCutSurface() {
             float r = std::sqrt(dx * dx + dy * dy);
             float glow = Smooth(0.95f, 0.0f, r);
             c = Mix(c, Rgb(255, 246, 236), glow * glow * 0.55f);
+            // Crystal rays from the heart of the gem, fading out well inside the tile.
+            float a = std::atan2(dy, dx) + 0.6f * (streaks(y, x) - 0.5f);
+            float ray = std::pow(std::fabs(std::sin(a * 4.5f)), 24.0f) + 0.6f * std::pow(std::fabs(std::sin(a * 7.0f + 1.3f)), 40.0f);
+            c = Mix(c, Rgb(255, 255, 255), Clamp01(ray) * Smooth(0.9f, 0.15f, r) * 0.6f);
             out(y, x) = c;
         }
     return ToImage(out);
