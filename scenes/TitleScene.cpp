@@ -67,8 +67,7 @@ TitleScene::~TitleScene() {
 }
 
 void TitleScene::Init() {
-    Registry<Camera>().Create("MyCamera");
-    TitleCameraSetup(angle);
+    TitleCameraSetup(angle);  // makes "MyCamera" and gives it the window's size
 
     // Every visit loads again into the same registered objects.
     for (const TitleResource& entry : kTitleResources) {

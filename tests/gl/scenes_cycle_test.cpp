@@ -176,24 +176,33 @@ protected:
         ClearKeys();
     }
     void TearDown() override {
-        if (currentScene != nullptr) {
-            auto* title = dynamic_cast<TitleScene*>(currentScene);
-            Surface* surface = title ? title->surface : nullptr;
-            ModelField* field = title ? title->field : nullptr;
-            delete currentScene;
-            currentScene = nullptr;
-            delete surface;
-            delete field;
-        }
+        // The tube and the stream outlive every scene; the game never frees them, a test does.
+        delete currentScene;
+        currentScene = nullptr;
+        delete surface;
+        delete field;
         cutSoundPlayer = savedSound;
         ClearKeys();
         chdir(previous);
         fs::remove_all(folder);
     }
 
+    // Starts the cycle as the game does, keeping hold of the shared tube and stream.
+    TitleScene* StartTitle() {
+        StartScenesWith(MakeFirstScene(std::make_shared<SceneContext>()));
+        auto* title = dynamic_cast<TitleScene*>(currentScene);
+        if (title != nullptr) {
+            surface = title->surface;
+            field = title->field;
+        }
+        return title;
+    }
+
     std::string folder;
     char previous[4096] = {};
     CutSoundFn savedSound = nullptr;
+    Surface* surface = nullptr;
+    ModelField* field = nullptr;
 };
 
 }  // namespace
@@ -204,12 +213,8 @@ TEST_F(ScenesCycle, TitleGameRankingAndBackWithCuts) {
     InputState& in = Input();
 
     // Title: the first scene builds the stream and loads every resource.
-    auto context = std::make_shared<SceneContext>();
-    StartScenesWith(MakeFirstScene(context));
-    auto* title = dynamic_cast<TitleScene*>(currentScene);
+    TitleScene* title = StartTitle();
     ASSERT_NE(title, nullptr);
-    Surface* surface = title->surface;
-    ModelField* field = title->field;
     EXPECT_FALSE(field->models.empty());
     for (const TitleResource& entry : kTitleResources) {
         if (entry.kind != TitleResourceKind::Texture) continue;
@@ -320,4 +325,59 @@ TEST_F(ScenesCycle, TitleGameRankingAndBackWithCuts) {
     EXPECT_EQ(back->angle, angle);
     Frame();
     rendertest::Screenshot("cycle_title_again");
+}
+
+// Pictures missing and a damaged ranking file: every scene still runs and draws, each problem
+// is reported, and the ranking is saved again in good form.
+TEST_F(ScenesCycle, MissingPicturesAndADamagedRankingFileDoNotStopTheGame) {
+    Registry<Texture>().ReleaseAll();  // as in a fresh process: nothing loaded yet
+    for (const char* name : {"num.png", "dot.png", "title.png", "SCORE.png", "pressspace.png",
+                             "timelimit.png", "RANKING.png", "finish.png"}) {
+        fs::remove(fs::path("res/game") / name);
+    }
+    std::ofstream("res/ranking.dat") << "12 oops 3";
+    std::srand(99);
+    InputState& in = Input();
+
+    testing::internal::CaptureStderr();
+    TitleScene* title = StartTitle();
+    ASSERT_NE(title, nullptr);
+    EXPECT_FALSE(TextureLoaded(*Registry<Texture>().Get("score_num")));
+    EXPECT_TRUE(TextureLoaded(*Registry<Texture>().Get("MySurface")));
+    FixedGlState();
+    Frame();
+    in.keys[' '] = 1;
+    Tick();
+    in.keys[' '] = 0;
+    Tick();
+    ASSERT_NE(dynamic_cast<GameScene*>(currentScene), nullptr);
+    for (int i = 0; i < 10; ++i) {
+        Tick();
+        Frame();
+    }
+    rendertest::Screenshot("cycle_missing_game");
+    in.keys['p'] = 1;
+    Tick();
+    Frame();
+    in.keys['p'] = 0;
+    Tick();
+    auto* ranking = dynamic_cast<RankingScene*>(currentScene);
+    ASSERT_NE(ranking, nullptr);
+    Frame();  // banner phase
+    ranking->bannerTimer = kBannerEnd;
+    Tick();
+    Frame();  // board phase
+    rendertest::Screenshot("cycle_missing_ranking");
+    const std::string complaints = testing::internal::GetCapturedStderr();
+    EXPECT_NE(complaints.find("res/game/num.png"), std::string::npos);
+    EXPECT_NE(complaints.find("res/game/finish.png"), std::string::npos);
+    EXPECT_NE(complaints.find("item 2 is not a number"), std::string::npos);
+
+    const int score = ranking->board->score;
+    std::vector<int> expected = {12, 12, 12, 12, 12, 12, 12, 12, score};
+    std::sort(expected.rbegin(), expected.rend());
+    std::string text;
+    for (int i = 0; i < 8; ++i) text += std::to_string(expected[i]) + " ";
+    EXPECT_EQ(ReadFile("res/ranking.dat"), text);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
