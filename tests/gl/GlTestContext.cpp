@@ -3,9 +3,23 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
 #include "app/Globals.h"
 
 namespace gltest {
+
+namespace {
+
+// Mesa queues immediate-mode drawing until something flushes it. Left queued at exit, the flush
+// happens inside the registries' texture deletion while the software rasteriser's compiler is
+// already torn down, and the test process crashes or hangs after passing. Finishing after each
+// test keeps exit clean.
+class FinishDrawingAfterEachTest : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { glFinish(); }
+};
+
+}  // namespace
 
 void EnsureContext() {
     static bool made = false;
@@ -27,6 +41,7 @@ void EnsureContext() {
     glViewport(0, 0, kWidth, kHeight);
     glDrawBuffer(GL_BACK);
     glReadBuffer(GL_BACK);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FinishDrawingAfterEachTest);
 }
 
 void ReadPixel(int x, int y, unsigned char rgba[4]) {
