@@ -9,6 +9,7 @@
 
 #include "app/Globals.h"
 #include "app/Input.h"
+#include "app/Profile.h"
 #include "app/Tick.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
@@ -21,6 +22,12 @@ namespace {
 TickPacer pacer;
 
 std::uint32_t NowTickMs() { return TickMsFrom(NowUtcFields()); }
+
+void StepScenesMaybeProfiled() { ProfiledStep(StepScenes); }
+
+void DrawCurrentScene() {
+    if (currentScene != nullptr) currentScene->Draw();
+}
 
 // Joystick and mouse history advance per idle call; the short rest keeps an idle game from
 // spinning a whole core between ticks.
@@ -59,7 +66,7 @@ WindowSize ClampWindowSize(int width, int height) {
 }
 
 void OnTimer(int) {
-    const TickHooks hooks{NowTickMs, SleepMs, StepScenes, stdout};
+    const TickHooks hooks{NowTickMs, SleepMs, StepScenesMaybeProfiled, stdout};
     RunTick(pacer, hooks);
     glutPostRedisplay();
     glutTimerFunc(1, OnTimer, 0);
@@ -68,8 +75,7 @@ void OnTimer(int) {
 
 void OnDisplay() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    if (currentScene != nullptr) currentScene->Draw();
-    glutSwapBuffers();
+    ProfiledDisplay(DrawCurrentScene, glutSwapBuffers);
 }
 
 void OnReshape(int width, int height) {
@@ -99,6 +105,8 @@ void OnExit() {
 
 int RunGame(int argc, char** argv, bool fullScreen) {
     std::atexit(OnExit);
+    ProfileStart();
+    const double windowStart = ProfileNowMs();
     // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     fullScreenMode = fullScreen;
@@ -127,6 +135,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
                      reinterpret_cast<const char*>(glewGetErrorString(glew)));
         return -1;
     }
+    ProfilePhase("window", windowStart);
 
     glutDisplayFunc(OnDisplay);
     glutReshapeFunc(OnReshape);
@@ -139,7 +148,9 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     glutPassiveMotionFunc(OnMouseMove);
     glutIdleFunc(OnIdleAndRest);
 
+    const double scenesStart = ProfileNowMs();
     SetFixedGlState();
+    ProfilePhase("start_scenes", scenesStart);
     glutTimerFunc(1, OnTimer, 0);
     glutMainLoop();
     return 0;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/Input.h"
+#include "app/Profile.h"
 #include "audio/Music.h"
 #include "platform/GlContext.h"
 #include "render/Registry.h"
@@ -43,13 +44,23 @@ void StartScenes() {
         glewReady = true;
         glewInit();
     }
+    ProfileWatchShaderBuilds();
+    const double musicStart = ProfileNowMs();
     MusicPlayer* music = Registry<MusicPlayer>().Create("BGM");
     music->Open();
     music->lengthSeconds = 68;
     music->Play();
+    ProfilePhase("music", musicStart);
 
     auto context = std::make_shared<SceneContext>();
-    StartScenesWith(MakeFirstScene(context));
+    // Start-up is measured in two parts: the first title scene (tube, field and its warm-up) and
+    // its Init (every picture and shader).
+    const double buildStart = ProfileNowMs();
+    Scene* first = MakeFirstScene(context);
+    ProfilePhase("scene_build", buildStart);
+    const double initStart = ProfileNowMs();
+    StartScenesWith(first);
+    ProfilePhase("scene_init", initStart);
 }
 
 void StartScenesWith(Scene* first) {
