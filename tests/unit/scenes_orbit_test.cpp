@@ -8,55 +8,36 @@
 
 namespace {
 
-// Angle changes over n ticks with the given arrows, from the current speed and angle.
+// The whole-degree turn of each of n ticks with these arrows held.
 std::vector<int> Turn(float& speed, int& angle, int n, bool left, bool right) {
     std::vector<int> steps;
     for (int i = 0; i < n; ++i) {
         const int before = angle;
         StepOrbit(speed, angle, left, right);
-        int step = angle - before;
-        if (step > 180) step -= 360;
-        if (step < -180) step += 360;
-        steps.push_back(step);
+        steps.push_back((angle - before + 540) % 360 - 180);
     }
     return steps;
 }
 
 }  // namespace
 
-TEST(Orbit, RightTurnStartsAtThreeThenFourAndStopsAtOnce) {
+TEST(Orbit, StepsDriftWrapAndCancel) {
     float speed = 0.0f;
     int angle = 0;
     EXPECT_EQ(Turn(speed, angle, 9, false, true), (std::vector<int>{3, 3, 3, 3, 3, 3, 4, 4, 4}));
-    EXPECT_EQ(angle, 30);
-    // Released: the remaining speed never reaches a whole degree.
-    EXPECT_EQ(Turn(speed, angle, 5, false, false), (std::vector<int>{0, 0, 0, 0, 0}));
-    EXPECT_EQ(angle, 30);
-}
-
-TEST(Orbit, LeftTurnIsFourAtOnceAndDriftsSixTicksAfterRelease) {
-    float speed = 0.0f;
-    int angle = 0;
-    EXPECT_EQ(Turn(speed, angle, 3, true, false), (std::vector<int>{-4, -4, -4}));
-    EXPECT_EQ(angle, 348);
-    EXPECT_EQ(Turn(speed, angle, 8, false, false),
-              (std::vector<int>{-1, -1, -1, -1, -1, -1, 0, 0}));
-    EXPECT_EQ(angle, 342);
-}
-
-TEST(Orbit, WrapsAndBothArrowsCancel) {
-    float speed = 0.0f;
-    int angle = 0;
-    Turn(speed, angle, 20, false, true);  // up to full speed
     angle = 359;
-    StepOrbit(speed, angle, false, true);
+    Turn(speed, angle, 1, false, true);
     EXPECT_EQ(angle, 3);
-
-    float still = 0.0f;
-    int a = 100;
-    Turn(still, a, 5, true, true);
-    EXPECT_EQ(a, 100);
-    EXPECT_EQ(still, 0.0f);
+    // Released from the right the drift never reaches a whole degree; from the left it does.
+    EXPECT_EQ(Turn(speed, angle, 5, false, false), std::vector<int>(5, 0));
+    speed = 0.0f;
+    angle = 0;
+    EXPECT_EQ(Turn(speed, angle, 3, true, false), std::vector<int>(3, -4));
+    EXPECT_EQ(Turn(speed, angle, 8, false, false), (std::vector<int>{-1, -1, -1, -1, -1, -1, 0, 0}));
+    EXPECT_EQ(angle, 342);
+    speed = 0.0f;
+    EXPECT_EQ(Turn(speed, angle, 5, true, true), std::vector<int>(5, 0));
+    EXPECT_EQ(speed, 0.0f);
 }
 
 TEST(Orbit, ArrowMustBeHeldAcrossATick) {
@@ -64,35 +45,27 @@ TEST(Orbit, ArrowMustBeHeldAcrossATick) {
     std::memset(&in, 0, sizeof in);
     float speed = 0.0f;
     int angle = 50;
-
-    in.arrows[ArrowRight] = 1;  // pressed just before this tick: not yet held
-    UpdateOrbit(speed, angle);
-    CopyInputHistory();
-    in.arrows[ArrowRight] = 0;  // released before the next tick
-    UpdateOrbit(speed, angle);
-    CopyInputHistory();
+    for (const int right : {1, 0}) {  // down for one tick only: nothing
+        in.arrows[ArrowRight] = right;
+        UpdateOrbit(speed, angle);
+        CopyInputHistory();
+    }
     EXPECT_EQ(angle, 50);
     EXPECT_EQ(speed, 0.0f);
-
     in.arrows[ArrowLeft] = 1;
-    UpdateOrbit(speed, angle);
-    CopyInputHistory();
-    UpdateOrbit(speed, angle);  // second tick down: held
-    CopyInputHistory();
+    for (int i = 0; i < 2; ++i, CopyInputHistory()) UpdateOrbit(speed, angle);
     EXPECT_EQ(angle, 46);
     std::memset(&in, 0, sizeof in);
 }
 
 TEST(Orbit, ScrollWrapsOnceEveryThreeThousandRestTicks) {
     EXPECT_EQ(kRestScrollStep, 0.05000000074505806);
-    double scroll = 0.0;
+    double scroll = 0.0, before = -1.0;
     int ticks = 0;
-    double before = 0.0;
-    do {
+    for (; scroll > before; ++ticks) {
         before = scroll;
         scroll = NextScroll(scroll, kRestScrollStep);
-        ++ticks;
-    } while (scroll > before);
+    }
     EXPECT_EQ(ticks, 3000);
     EXPECT_GT(scroll, 0.0);
     EXPECT_LT(scroll, 1e-5);
