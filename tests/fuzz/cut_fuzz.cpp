@@ -2,6 +2,7 @@
 // well formed: parallel lists, indices in range, nothing non-finite, counts that agree.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -9,7 +10,6 @@
 #include <memory>
 
 #include "mesh/Cut.h"
-#include "mesh/Model.h"
 #include "mesh/Sphere.h"
 
 namespace {
@@ -20,54 +20,35 @@ void Check(bool ok, const char* what) {
     std::abort();
 }
 
-// Coordinates: mostly small grid values (so vertices land exactly on planes and edges lie in
-// them), sometimes arbitrary finite floats of any size.
-float Coordinate(FuzzedDataProvider& data, bool& bounded) {
-    switch (data.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            return static_cast<float>(data.ConsumeIntegralInRange(-8, 8)) * 0.25f;
-        case 1:
-            return data.ConsumeFloatingPointInRange(-2.0f, 2.0f);
-        case 2:
-            return data.ConsumeFloatingPointInRange(-200.0f, 200.0f);
-        default: {
-            const float value = data.ConsumeFloatingPoint<float>();
-            if (!std::isfinite(value)) return 0.0f;
-            if (std::fabs(value) > 1e6f) bounded = false;
-            return value;
-        }
-    }
-}
-
+// Mostly small grid values (so vertices land exactly on planes and edges lie in them), sometimes
+// arbitrary finite floats of any size; `bounded` goes false past 1e6, where sparks may overflow.
 Vec3 Point(FuzzedDataProvider& data, bool& bounded) {
-    const float x = Coordinate(data, bounded);
-    const float y = Coordinate(data, bounded);
-    const float z = Coordinate(data, bounded);
-    return {x, y, z};
-}
-
-bool Finite(const Model& m) {
-    for (const auto& v : m.vertices) {
-        if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) return false;
-    }
-    return std::isfinite(m.velocity.x) && std::isfinite(m.velocity.y) && std::isfinite(m.velocity.z);
-}
-
-bool IndicesInRange(const Model& m) {
-    const int count = static_cast<int>(m.vertices.size());
-    for (const auto& f : m.faces) {
-        for (int index : f) {
-            if (index < 0 || index >= count) return false;
+    float c[3];
+    for (float& value : c) {
+        switch (data.ConsumeIntegralInRange(0, 3)) {
+            case 0: value = float(data.ConsumeIntegralInRange(-8, 8)) * 0.25f; break;
+            case 1: value = data.ConsumeFloatingPointInRange(-2.0f, 2.0f); break;
+            case 2: value = data.ConsumeFloatingPointInRange(-200.0f, 200.0f); break;
+            default:
+                value = data.ConsumeFloatingPoint<float>();
+                if (!std::isfinite(value)) value = 0.0f;
+                bounded = bounded && std::fabs(value) <= 1e6f;
         }
     }
-    return true;
+    return {c[0], c[1], c[2]};
 }
 
-int Caps(const Model& m) {
-    int caps = 0;
-    for (bool flag : m.faceIsSurface) caps += flag ? 0 : 1;
-    return caps;
+bool WellFormed(const Model& m) {
+    for (const auto& f : m.faces)
+        for (int index : f)
+            if (index < 0 || index >= int(m.vertices.size())) return false;
+    for (const auto& v : m.vertices)
+        if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) return false;
+    return m.faces.size() == m.faceIsSurface.size() && !m.cuttable && std::isfinite(m.velocity.x) &&
+           std::isfinite(m.velocity.y) && std::isfinite(m.velocity.z);
 }
+
+long Caps(const Model& m) { return std::count(m.faceIsSurface.begin(), m.faceIsSurface.end(), false); }
 
 }  // namespace
 
@@ -86,19 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             const Vec3 p = Point(data, bounded);
             model->vertices.push_back({p.x, p.y, p.z});
         }
-        const int faces = data.ConsumeIntegralInRange(0, 40);
-        for (int i = 0; i < faces; ++i) {
-            const int a = data.ConsumeIntegralInRange(0, vertices - 1);
-            const int b = data.ConsumeIntegralInRange(0, vertices - 1);
-            const int c = data.ConsumeIntegralInRange(0, vertices - 1);
-            model->faces.push_back({a, b, c});
+        for (int i = data.ConsumeIntegralInRange(0, 40); i > 0; --i) {
+            std::array<int, 3> f;
+            for (int& index : f) index = data.ConsumeIntegralInRange(0, vertices - 1);
+            model->faces.push_back(f);
             model->faceIsSurface.push_back(data.ConsumeBool());
         }
     }
     model->cuttable = false;
-    const Vec3 p0 = Point(data, bounded);
-    const Vec3 p1 = Point(data, bounded);
-    const Vec3 p2 = Point(data, bounded);
+    const Vec3 p0 = Point(data, bounded), p1 = Point(data, bounded), p2 = Point(data, bounded);
     std::srand(data.ConsumeIntegral<unsigned>());
 
     const Model original = *model;
@@ -106,42 +83,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     ParticleList particles;
     CutModel(*model, p0, p1, p2, *piece, particles);
 
-    for (const Model* half : {model.get(), piece.get()}) {
-        Check(half->faces.size() == half->faceIsSurface.size(), "faces and flags parallel");
-        Check(IndicesInRange(*half), "face indices in range");
-        Check(Finite(*half), "finite vertices and velocity");
-        Check(!half->cuttable, "halves are not cuttable");
-    }
-    Check(piece->position.x == model->position.x || std::isnan(model->position.x),
-          "piece starts where the model is");
-
+    Check(WellFormed(*model) && WellFormed(*piece), "halves well formed and not cuttable");
+    Check(piece->position.x == model->position.x || std::isnan(model->position.x), "piece starts at the model");
     const std::size_t v = original.vertices.size();
-    if (piece->vertices.empty() && piece->faces.empty()) {
-        // No plane: the model is untouched and nothing else happened.
-        Check(model->vertices == original.vertices, "degenerate cut keeps vertices");
-        Check(model->faces == original.faces, "degenerate cut keeps faces");
-        Check(particles.empty(), "degenerate cut throws no sparks");
+    if (piece->vertices.empty() && piece->faces.empty()) {  // no plane: nothing happened
+        Check(model->vertices == original.vertices && model->faces == original.faces && particles.empty(),
+              "degenerate cut leaves the model alone");
         return 0;
     }
     Check(piece->vertices == model->vertices, "both halves share the new points");
-    Check(model->vertices.size() >= v, "vertices only grow");
-    for (std::size_t i = 0; i < v; ++i) {
-        Check(model->vertices[i] == original.vertices[i], "existing vertices unchanged");
-    }
+    Check(model->vertices.size() >= v && std::equal(original.vertices.begin(), original.vertices.end(),
+                                                    model->vertices.begin()), "existing vertices unchanged");
     const std::size_t added = model->vertices.size() - v;
-    Check(added % 2 == 0, "two points per crossed face");
-    const int crossed = static_cast<int>(added / 2);
-    Check(particles.size() == 4 * static_cast<std::size_t>(crossed), "four sparks per crossed face");
-    const int maxCaps = crossed > 2 ? crossed - 2 : 0;
-    Check(Caps(*model) - Caps(original) <= maxCaps, "model caps bounded");
-    Check(Caps(*piece) - Caps(original) <= maxCaps, "piece caps bounded");
-    if (bounded) {
-        for (const Particle& p : particles) {
-            for (int i = 0; i < 3; ++i) {
-                Check(std::isfinite(p.position[i]) && std::isfinite(p.velocity[i]), "finite sparks");
-            }
-            Check(p.life >= 10 && p.life <= 29, "spark life");
-        }
+    const long crossed = long(added / 2), maxCaps = std::max(0L, crossed - 2);
+    Check(added % 2 == 0 && particles.size() == 2 * added, "two points and four sparks per crossed face");
+    Check(Caps(*model) - Caps(original) <= maxCaps && Caps(*piece) - Caps(original) <= maxCaps, "caps bounded");
+    for (const Particle& p : particles) {
+        for (int i = 0; i < 3; ++i)
+            Check(!bounded || (std::isfinite(p.position[i]) && std::isfinite(p.velocity[i])), "finite sparks");
+        Check(p.life >= 10 && p.life <= 29, "spark life");
     }
     return 0;
 }

@@ -2,7 +2,7 @@
 // screen layouts rely on.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,162 +11,112 @@
 
 namespace {
 
-const std::string kGameDir = std::string(TORVINEL_SOURCE_DIR) + "/data/res/game/";
-
 // Keys in the decoder's blue-green-red order.
-const cv::Vec3b kRed(0, 0, 255);
-const cv::Vec3b kGreen(0, 255, 0);
-const cv::Vec3b kBlack(0, 0, 0);
-const cv::Vec3b kWhite(255, 255, 255);
+const cv::Vec3b kRed(0, 0, 255), kGreen(0, 255, 0), kBlack(0, 0, 0), kWhite(255, 255, 255);
 
 cv::Mat3b Load(const std::string& name) {
-    cv::Mat raw = cv::imread(kGameDir + name, cv::IMREAD_UNCHANGED);
-    if (raw.empty() || raw.type() != CV_8UC3) return cv::Mat3b();
-    return cv::Mat3b(raw);
+    cv::Mat raw = cv::imread(std::string(TORVINEL_SOURCE_DIR) + "/data/res/game/" + name, cv::IMREAD_UNCHANGED);
+    EXPECT_FALSE(raw.empty()) << name << " is missing or does not decode";
+    EXPECT_TRUE(raw.empty() || raw.type() == CV_8UC3) << name << " must be 8-bit three-channel colour";
+    return raw.empty() || raw.type() != CV_8UC3 ? cv::Mat3b() : cv::Mat3b(raw);
 }
 
 int CountEqual(const cv::Mat3b& image, const cv::Vec3b& colour) {
-    int n = 0;
-    for (const cv::Vec3b& p : image) n += p == colour ? 1 : 0;
-    return n;
+    return int(std::count(image.begin(), image.end(), colour));
 }
 
 bool CornersAre(const cv::Mat3b& image, const cv::Vec3b& key) {
-    int r = image.rows - 1, c = image.cols - 1;
+    const int r = image.rows - 1, c = image.cols - 1;
     return image(0, 0) == key && image(0, c) == key && image(r, 0) == key && image(r, c) == key;
 }
 
 double MeanDifference(const cv::Mat3b& a, const cv::Mat3b& b) {
     cv::Mat diff;
     cv::absdiff(a, b, diff);
-    cv::Scalar m = cv::mean(diff);
+    const cv::Scalar m = cv::mean(diff);
     return (m[0] + m[1] + m[2]) / 3.0;
 }
 
-// How much a wrap from the last column (row) to the first differs, against the average step
-// between neighbouring columns (rows) inside the picture.
-struct Seams {
-    double across, acrossInside, along, alongInside;
-};
-
-Seams MeasureSeams(const cv::Mat3b& image) {
-    Seams s{};
-    s.across = MeanDifference(image.col(image.cols - 1), image.col(0));
-    s.along = MeanDifference(image.row(image.rows - 1), image.row(0));
-    s.acrossInside = MeanDifference(image.colRange(0, image.cols - 1), image.colRange(1, image.cols));
-    s.alongInside = MeanDifference(image.rowRange(0, image.rows - 1), image.rowRange(1, image.rows));
-    return s;
-}
-
-bool Wraps(const cv::Mat3b& image) {
-    Seams s = MeasureSeams(image);
-    return s.across <= 2.0 * s.acrossInside + 2.0 && s.along <= 2.0 * s.alongInside + 2.0;
+// A wrap from the last column (row) to the first may differ no more than about twice the average
+// step between neighbouring columns (rows) inside the picture.
+bool Wraps(const cv::Mat3b& m) {
+    const auto within = [](double seam, double step) { return seam <= 2.0 * step + 2.0; };
+    const int w = m.cols, h = m.rows;
+    return within(MeanDifference(m.col(w - 1), m.col(0)), MeanDifference(m.colRange(0, w - 1), m.colRange(1, w))) &&
+           within(MeanDifference(m.row(h - 1), m.row(0)), MeanDifference(m.rowRange(0, h - 1), m.rowRange(1, h)));
 }
 
 }  // namespace
 
-TEST(GameImages, EveryFileDecodesAsEightBitColour) {
-    const char* names[] = {"UIwindow.jpg", "num.png",     "blue.png",  "k_red.png",     "CutSurf.png",
-                           "title.png",    "dot.png",     "SCORE.png", "pressspace.png", "timelimit.png",
-                           "RANKING.png",  "finish.png"};
-    for (const char* name : names) {
-        cv::Mat raw = cv::imread(kGameDir + name, cv::IMREAD_UNCHANGED);
-        ASSERT_FALSE(raw.empty()) << name << " is missing or does not decode";
-        EXPECT_EQ(raw.type(), CV_8UC3) << name << " must be 8-bit three-channel colour";
-        EXPECT_GE(raw.cols, 8) << name;
-        EXPECT_GE(raw.rows, 8) << name;
-    }
-}
-
-TEST(GameImages, LetteringStandsOnItsKeyColour) {
-    struct Keyed {
-        const char* name;
-        cv::Vec3b key;
-    };
-    const Keyed pictures[] = {{"title.png", kGreen},      {"dot.png", kGreen},       {"SCORE.png", kRed},
-                              {"pressspace.png", kRed},   {"timelimit.png", kRed},   {"RANKING.png", kRed},
-                              {"finish.png", kRed}};
-    for (const Keyed& k : pictures) {
-        cv::Mat3b image = Load(k.name);
-        ASSERT_FALSE(image.empty()) << k.name;
-        int total = image.rows * image.cols;
-        int keyed = CountEqual(image, k.key);
+TEST(GameImages, EveryFileDecodesAndLetteringStandsOnItsKeyColour) {
+    for (const char* name : {"UIwindow.jpg", "blue.png", "k_red.png", "CutSurf.png"})
+        EXPECT_GE(Load(name).rows, 8) << name;
+    const std::pair<const char*, cv::Vec3b> pictures[] = {
+        {"title.png", kGreen},     {"dot.png", kGreen},     {"SCORE.png", kRed}, {"pressspace.png", kRed},
+        {"timelimit.png", kRed},  {"RANKING.png", kRed},  {"finish.png", kRed}};
+    for (const auto& [name, key] : pictures) {
+        const cv::Mat3b image = Load(name);
+        ASSERT_FALSE(image.empty()) << name;
+        const int total = image.rows * image.cols, keyed = CountEqual(image, key);
         // The surround is see-through, and there is something to see.
-        EXPECT_TRUE(CornersAre(image, k.key)) << k.name;
-        EXPECT_GT(keyed, total / 10) << k.name;
-        EXPECT_GT(total - keyed, total / 20) << k.name;
+        EXPECT_TRUE(CornersAre(image, key)) << name;
+        EXPECT_GT(keyed, total / 10) << name;
+        EXPECT_GT(total - keyed, total / 20) << name;
     }
 }
 
 TEST(GameImages, DigitSheetHoldsTenCleanCells) {
-    cv::Mat3b digits = Load("num.png");
-    ASSERT_FALSE(digits.empty());
+    const cv::Mat3b digits = Load("num.png");
     // 24-pixel cells drawn at 3x give the 72-pixel digit pitch of the displays.
     ASSERT_EQ(digits.cols, 24);
     ASSERT_EQ(digits.rows % 10, 0);
     const int band = digits.rows / 10;
-
     std::vector<int> ink(10);
-    std::vector<cv::Mat3b> cells;
     for (int d = 0; d < 10; ++d) {
-        cv::Mat3b cell = digits.rowRange(d * band, (d + 1) * band);
-        cells.push_back(cell);
+        SCOPED_TRACE(d);
+        const cv::Mat3b cell = digits.rowRange(d * band, (d + 1) * band);
         ink[d] = band * digits.cols - CountEqual(cell, kRed);
-        EXPECT_GT(ink[d], band * digits.cols / 10) << "digit " << d << " is missing";
+        EXPECT_GT(ink[d], band * digits.cols / 10) << "digit missing";
         // A clear key margin at the top and bottom of every band, so filtering never pulls a
         // neighbouring digit into the cell.
-        EXPECT_EQ(CountEqual(cell.row(0), kRed), digits.cols) << "digit " << d;
-        EXPECT_EQ(CountEqual(cell.row(band - 1), kRed), digits.cols) << "digit " << d;
-        EXPECT_TRUE(CornersAre(cell, kRed)) << "digit " << d;
+        EXPECT_EQ(CountEqual(cell.row(0), kRed) + CountEqual(cell.row(band - 1), kRed), 2 * digits.cols);
+        for (int other = 0; other < d; ++other)
+            EXPECT_GT(MeanDifference(cell, digits.rowRange(other * band, (other + 1) * band)), 1.0) << other;
     }
     // White is the key of the other load of this file; a white digit pixel would vanish there.
     EXPECT_EQ(CountEqual(digits, kWhite), 0);
     // Stacked 0 at the top to 9 at the bottom: the one is the lightest glyph, lighter than 0 and 8.
-    EXPECT_LT(ink[1], ink[0]);
-    EXPECT_LT(ink[1], ink[8]);
-    for (int a = 0; a < 10; ++a)
-        for (int b = a + 1; b < 10; ++b) EXPECT_GT(MeanDifference(cells[a], cells[b]), 1.0) << a << " vs " << b;
+    EXPECT_LT(ink[1], std::min(ink[0], ink[8]));
 }
 
 TEST(GameImages, PicturesFitTheScreensAsDrawn) {
     const int width = 1280, height = 720;
-    cv::Mat3b title = Load("title.png"), prompt = Load("pressspace.png"), score = Load("SCORE.png"),
-              time = Load("timelimit.png"), ranking = Load("RANKING.png"), finish = Load("finish.png"),
-              dot = Load("dot.png"), digits = Load("num.png");
-    ASSERT_FALSE(title.empty() || prompt.empty() || score.empty() || time.empty() || ranking.empty() ||
-                 finish.empty() || dot.empty() || digits.empty());
-    const int digitHeight = digits.rows / 10 * 3;
-
-    // Title at 2x from y 100, clear of the prompt at 2x from y 620.
-    EXPECT_LE(2 * title.cols, width);
-    EXPECT_LE(100 + 2 * title.rows, height - 100);
-    EXPECT_LE(2 * prompt.cols, width);
-    EXPECT_LE(2 * prompt.rows, 100);
-    // Labels at 3x from y 0 stay above the digits at y 90; the score block ends before the time block.
-    EXPECT_LE(3 * score.rows, 90);
-    EXPECT_LE(162 + 3 * score.cols, width - 576);
-    EXPECT_LE(3 * time.rows, 90);
-    EXPECT_LE(3 * time.cols, 576);
-    EXPECT_LE(width / 1.7 + 3 * ranking.cols, width);
-    EXPECT_LE(3 * ranking.rows, 100);
-    // The banner at 1x across and 2x down from y 100.
-    EXPECT_LE(100 + 2 * finish.rows, height);
-    EXPECT_LE(finish.cols, width);
-    // The point sits in the gap between the seconds (ending at 288) and the tenths (from 360),
-    // within the height of the digits.
-    EXPECT_LE(308 + dot.cols, 360);
-    EXPECT_LE(160 + dot.rows, 90 + digitHeight);
+    const cv::Mat3b title = Load("title.png"), prompt = Load("pressspace.png"), score = Load("SCORE.png"),
+                    time = Load("timelimit.png"), ranking = Load("RANKING.png"), finish = Load("finish.png"),
+                    dot = Load("dot.png"), digits = Load("num.png");
+    const struct { const char* what; double need, room; } fits[] = {
+        // Title at 2x from y 100, clear of the prompt at 2x from y 620.
+        {"title width", 2.0 * title.cols, width}, {"title height", 100 + 2.0 * title.rows, height - 100},
+        {"prompt width", 2.0 * prompt.cols, width}, {"prompt height", 2.0 * prompt.rows, 100},
+        // Labels at 3x from y 0 stay above the digits at y 90; the score block ends before the time block.
+        {"score height", 3.0 * score.rows, 90}, {"score width", 162 + 3.0 * score.cols, width - 576},
+        {"time height", 3.0 * time.rows, 90}, {"time width", 3.0 * time.cols, 576},
+        {"ranking width", width / 1.7 + 3 * ranking.cols, width}, {"ranking height", 3.0 * ranking.rows, 100},
+        // The banner at 1x across and 2x down from y 100.
+        {"finish height", 100 + 2.0 * finish.rows, height}, {"finish width", 1.0 * finish.cols, width},
+        // The point sits in the gap between the seconds (ending at 288) and the tenths (from 360),
+        // within the height of the digits.
+        {"dot width", 308.0 + dot.cols, 360}, {"dot height", 160.0 + dot.rows, 90.0 + digits.rows / 10 * 3},
+    };
+    for (const auto& f : fits) EXPECT_LE(f.need, f.room) << f.what;
 }
 
 TEST(GameImages, SurfaceTexturesWrapWithoutSeamsOrHoles) {
     for (const char* name : {"blue.png", "k_red.png", "CutSurf.png"}) {
-        cv::Mat3b image = Load(name);
+        const cv::Mat3b image = Load(name);
         ASSERT_FALSE(image.empty()) << name;
-        Seams s = MeasureSeams(image);
-        EXPECT_TRUE(Wraps(image)) << name << ": seam " << s.across << "/" << s.along << " against steps "
-                                  << s.acrossInside << "/" << s.alongInside;
-        // Black is these textures' key; a black pixel would be a hole.
-        EXPECT_EQ(CountEqual(image, kBlack), 0) << name;
+        EXPECT_TRUE(Wraps(image)) << name;
+        EXPECT_EQ(CountEqual(image, kBlack), 0) << name;  // black is their key: a black pixel is a hole
     }
     // The seam measure itself notices a picture that does not wrap.
     cv::Mat3b ramp(64, 64);

@@ -1,108 +1,62 @@
 // The music's file-type rule and its clock-driven restart, without any audio output.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "audio/Music.h"
 
 TEST(AudioMediaType, ExtensionAfterTheLastDotComparedByteForByte) {
-    EXPECT_EQ(MediaTypeOf("song.mp3"), MediaMp3);
-    EXPECT_EQ(MediaTypeOf("SONG.MP3"), MediaMp3);
-    EXPECT_EQ(MediaTypeOf("song.Mp3"), MediaOther);  // mixed case is not recognised
-    EXPECT_EQ(MediaTypeOf("song.mP3"), MediaOther);
-    EXPECT_EQ(MediaTypeOf("song"), MediaOther);      // no dot: the whole name is compared
-    EXPECT_EQ(MediaTypeOf("mp3"), MediaMp3);         // ... so a bare "mp3" is an mp3
-    EXPECT_EQ(MediaTypeOf("song."), MediaNone);      // trailing dot: empty extension
-    EXPECT_EQ(MediaTypeOf(""), MediaNone);
-    EXPECT_EQ(MediaTypeOf("a.b.wav"), MediaWav);     // only the last dot counts
-    EXPECT_EQ(MediaTypeOf("a.wav.b"), MediaOther);
-    EXPECT_EQ(MediaTypeOf("x.WAV"), MediaWav);
-    EXPECT_EQ(MediaTypeOf("x.mid"), MediaMid);
-    EXPECT_EQ(MediaTypeOf("x.MID"), MediaMid);
-    EXPECT_EQ(MediaTypeOf("x.fbx"), MediaFbx);
-    EXPECT_EQ(MediaTypeOf("x.FBX"), MediaFbx);
-    EXPECT_EQ(MediaTypeOf("x.png"), MediaPng);
-    EXPECT_EQ(MediaTypeOf("x.PNG"), MediaPng);
-    EXPECT_EQ(MediaTypeOf("x.jpg"), MediaJpg);
-    EXPECT_EQ(MediaTypeOf("x.JPG"), MediaJpg);
-    EXPECT_EQ(MediaTypeOf("x.bmp"), MediaBmp);
-    EXPECT_EQ(MediaTypeOf("x.BMP"), MediaBmp);
-    EXPECT_EQ(MediaTypeOf("x.jpeg"), MediaOther);
-    EXPECT_EQ(MediaTypeOf("x.mp"), MediaOther);      // a prefix of a known extension is not it
-    EXPECT_EQ(MediaTypeOf("x.mp33"), MediaOther);
-    EXPECT_EQ(MediaTypeOf("dir.v2/track"), MediaOther);
-    EXPECT_EQ(MediaTypeOf(nullptr), MediaNone);
-    EXPECT_EQ(MediaTypeOf(kMusicTrackPath), MediaMp3);
-}
-
-TEST(AudioMusicClock, SecondsBetweenTimesOfDayCountAcrossMidnight) {
-    EXPECT_EQ(SecondsBetween(12, 0, 0, 12, 0, 0), 0);
-    EXPECT_EQ(SecondsBetween(12, 0, 0, 12, 1, 8), 68);
-    EXPECT_EQ(SecondsBetween(12, 0, 59, 12, 1, 0), 1);
-    EXPECT_EQ(SecondsBetween(12, 59, 59, 13, 0, 0), 1);
-    EXPECT_EQ(SecondsBetween(23, 59, 30, 0, 0, 38), 68);
-    EXPECT_EQ(SecondsBetween(23, 59, 59, 0, 0, 0), 1);
-    EXPECT_EQ(SecondsBetween(0, 0, 1, 0, 0, 0), 24 * 3600 - 1);
+    const struct { const char* name; MediaType type; } cases[] = {
+        {"song.mp3", MediaMp3}, {"SONG.MP3", MediaMp3}, {"song.Mp3", MediaOther}, {"song.mP3", MediaOther},
+        {"song", MediaOther}, {"mp3", MediaMp3},  // no dot: the whole name is compared
+        {"song.", MediaNone}, {"", MediaNone}, {nullptr, MediaNone}, {"a.b.wav", MediaWav}, {"a.wav.b", MediaOther},
+        {"x.WAV", MediaWav}, {"x.mid", MediaMid}, {"x.MID", MediaMid}, {"x.fbx", MediaFbx}, {"x.FBX", MediaFbx},
+        {"x.png", MediaPng}, {"x.PNG", MediaPng}, {"x.jpg", MediaJpg}, {"x.JPG", MediaJpg}, {"x.bmp", MediaBmp},
+        {"x.BMP", MediaBmp}, {"x.jpeg", MediaOther}, {"x.mp", MediaOther}, {"x.mp33", MediaOther},
+        {"dir.v2/track", MediaOther}, {kMusicTrackPath, MediaMp3},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MediaTypeOf(c.name), c.type) << (c.name ? c.name : "(null)");
 }
 
 namespace {
 
-// A player that never opened the output: playing only records the time, as in a silent game.
-MusicPlayer StartedAt(int hour, int minute, int second) {
+// Starts a never-opened player (it only keeps the clock, as in a silent game) at h:m:s and ticks
+// twice every second for `span` seconds; returns the seconds after the start at which it restarted.
+std::vector<int> RestartsAfter(int h, int m, int s, int span) {
     MusicPlayer player;
     player.lengthSeconds = 68;
-    player.PlayAt(hour, minute, second);
-    return player;
-}
-
-bool StartedAtTime(const MusicPlayer& p, int hour, int minute, int second) {
-    return p.startHour == hour && p.startMinute == minute && p.startSecond == second;
+    player.PlayAt(h, m, s);
+    std::vector<int> restarts;
+    for (int t = 1; t <= span; ++t) {
+        const int day = (h * 3600 + m * 60 + s + t) % 86400;
+        for (int tick = 0; tick < 2; ++tick) {
+            const int before = player.startHour * 3600 + player.startMinute * 60 + player.startSecond;
+            player.RestartIfEndedAt(day / 3600, day / 60 % 60, day % 60);
+            if (player.startHour * 3600 + player.startMinute * 60 + player.startSecond != before) restarts.push_back(t);
+        }
+    }
+    EXPECT_EQ(player.music, nullptr);
+    return restarts;
 }
 
 }  // namespace
 
 TEST(AudioMusicClock, RestartsOnceSixtyEightWholeSecondsHavePassed) {
-    MusicPlayer player = StartedAt(12, 0, 0);
-    EXPECT_TRUE(StartedAtTime(player, 12, 0, 0));
-
-    // Every tick until 12:01:07 leaves the track alone; 12:01:08 restarts it.
-    for (int s = 0; s < 68; ++s) {
-        player.RestartIfEndedAt(12, s / 60, s % 60);
-        ASSERT_TRUE(StartedAtTime(player, 12, 0, 0)) << "restarted early at second " << s;
-    }
-    player.RestartIfEndedAt(12, 1, 8);
-    EXPECT_TRUE(StartedAtTime(player, 12, 1, 8));
-
-    // Many ticks fall within one second: the restart happens once, and the next is 68 s later.
-    player.RestartIfEndedAt(12, 1, 8);
-    player.RestartIfEndedAt(12, 1, 9);
-    EXPECT_TRUE(StartedAtTime(player, 12, 1, 8));
-    player.RestartIfEndedAt(12, 2, 15);
-    EXPECT_TRUE(StartedAtTime(player, 12, 1, 8));
-    player.RestartIfEndedAt(12, 2, 16);
-    EXPECT_TRUE(StartedAtTime(player, 12, 2, 16));
-
+    EXPECT_EQ(SecondsBetween(12, 59, 59, 13, 0, 0), 1);
+    EXPECT_EQ(SecondsBetween(23, 59, 30, 0, 0, 38), 68);
+    EXPECT_EQ(SecondsBetween(0, 0, 1, 0, 0, 0), 24 * 3600 - 1);
+    // 12:00:00 restarts at 12:01:08 and 68 s later; 23:59:30 at 00:00:38; not one second early.
+    EXPECT_EQ(RestartsAfter(12, 0, 0, 150), (std::vector<int>{68, 136}));
+    EXPECT_EQ(RestartsAfter(23, 59, 30, 100), (std::vector<int>{68}));
     // A late tick (the game was busy) still restarts, and counts from the late time.
+    MusicPlayer player;
+    player.lengthSeconds = 68;
+    player.PlayAt(12, 0, 0);
     player.RestartIfEndedAt(12, 3, 40);
-    EXPECT_TRUE(StartedAtTime(player, 12, 3, 40));
-}
-
-TEST(AudioMusicClock, RestartAcrossMidnight) {
-    MusicPlayer player = StartedAt(23, 59, 30);
-    player.RestartIfEndedAt(23, 59, 59);
-    player.RestartIfEndedAt(0, 0, 0);
-    player.RestartIfEndedAt(0, 0, 37);
-    EXPECT_TRUE(StartedAtTime(player, 23, 59, 30));  // not one second early
-    player.RestartIfEndedAt(0, 0, 38);
-    EXPECT_TRUE(StartedAtTime(player, 0, 0, 38));
-}
-
-TEST(AudioMusicClock, SilentPlayerIsHarmlessToDriveAndClose) {
-    // Not opened: as after a failed open, every call does nothing but keep the clock.
-    MusicPlayer* player = new MusicPlayer();
-    EXPECT_EQ(player->lengthSeconds, 0);
-    player->lengthSeconds = 68;
-    player->PlayAt(8, 0, 0);
-    player->RestartIfEnded();
-    player->Play();
-    EXPECT_EQ(player->music, nullptr);
-    ReleaseResource(player);  // frees it; leak checkers would see a miss
+    EXPECT_EQ(player.startMinute * 60 + player.startSecond, 3 * 60 + 40);
+    // Driven by the real clock and closed without ever opening: harmless.
+    player.RestartIfEnded();
+    player.Play();
+    EXPECT_EQ(player.music, nullptr);
+    ReleaseResource(new MusicPlayer(player));
 }

@@ -1,423 +1,302 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "mesh/Cut.h"
-#include "mesh/Model.h"
 #include "mesh/Sphere.h"
 
 namespace {
 
 using Face = std::array<int, 3>;
+using Plane = std::array<Vec3, 3>;
+const unsigned kSeed = 4242;
 
-Vec3 Sub(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Add(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 Cross(Vec3 a, Vec3 b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
+Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double Length(Vec3 v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
 Vec3 V(const std::array<float, 3>& v) { return {v[0], v[1], v[2]}; }
+bool Same(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+Plane Level(float y) { return {Vec3{0, y, 0}, Vec3{0, y, 1}, Vec3{1, y, 0}}; }  // normal +y
 
 // The blade plane's unit normal, rounded the way the game rounds it.
-Vec3 UnitNormal(Vec3 p0, Vec3 p1, Vec3 p2) {
-    const Vec3 n = Cross(Sub(p1, p0), Sub(p2, p0));
-    const double length = std::sqrt(static_cast<double>(Dot(n, n)));
-    return {static_cast<float>(n.x / length), static_cast<float>(n.y / length),
-            static_cast<float>(n.z / length)};
+Vec3 UnitNormal(const Plane& p) {
+    const Vec3 n = Cross(p[1] - p[0], p[2] - p[0]);
+    const double l = std::sqrt(double(Dot(n, n)));
+    return {float(n.x / l), float(n.y / l), float(n.z / l)};
 }
 
 Vec3 FaceNormal(const Model& m, const Face& f) {
-    const Vec3 p = V(m.vertices[f[0]]);
-    return Cross(Sub(V(m.vertices[f[1]]), p), Sub(V(m.vertices[f[2]]), p));
+    return Cross(V(m.vertices[f[1]]) - V(m.vertices[f[0]]), V(m.vertices[f[2]]) - V(m.vertices[f[0]]));
 }
 
-double Length(Vec3 v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
-
-// Sum of the faces' area vectors: zero for a closed surface.
-Vec3 AreaVectorSum(const Model& m) {
-    double s[3] = {0, 0, 0};
-    for (const Face& f : m.faces) {
-        const Vec3 n = FaceNormal(m, f);
-        s[0] += n.x;
-        s[1] += n.y;
-        s[2] += n.z;
-    }
-    return {float(s[0]), float(s[1]), float(s[2])};
-}
-
+// Total area of the outer faces (surface) or of the cap faces.
 double Area(const Model& m, bool surface) {
     double total = 0.0;
-    for (std::size_t i = 0; i < m.faces.size(); ++i) {
+    for (std::size_t i = 0; i < m.faces.size(); ++i)
         if (m.faceIsSurface[i] == surface) total += 0.5 * Length(FaceNormal(m, m.faces[i]));
-    }
     return total;
 }
 
-int CapCount(const Model& m) {
-    int count = 0;
-    for (bool flag : m.faceIsSurface) count += flag ? 0 : 1;
-    return count;
+// Length of the sum of the faces' area vectors: zero for a closed surface.
+double Openness(const Model& m) {
+    double s[3] = {0, 0, 0};
+    for (const Face& f : m.faces) {
+        const Vec3 n = FaceNormal(m, f);
+        s[0] += n.x, s[1] += n.y, s[2] += n.z;
+    }
+    return std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
 }
 
+int Caps(const Model& m) { return int(std::count(m.faceIsSurface.begin(), m.faceIsSurface.end(), false)); }
+
+// Lists parallel, every index in range, nothing non-finite.
+bool WellFormed(const Model& m) {
+    if (m.faces.size() != m.faceIsSurface.size()) return false;
+    for (const Face& f : m.faces)
+        for (int i : f)
+            if (i < 0 || i >= int(m.vertices.size())) return false;
+    for (const auto& v : m.vertices)
+        if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) return false;
+    return std::isfinite(m.velocity.x) && std::isfinite(m.velocity.y) && std::isfinite(m.velocity.z);
+}
+
+Model Mesh(std::vector<std::array<float, 3>> vertices, std::vector<Face> faces) {
+    return {false, std::vector<bool>(faces.size(), true), vertices, faces, {}, {}};
+}
+
+Model Sphere(int n, Vec3 position) {
+    std::unique_ptr<Model> m(GenerateSphereModel(n, position));
+    m->cuttable = false;  // as the field does before cutting
+    return *m;
+}
+
+// A model cut by the plane p into itself and a piece that starts empty at its position.
 struct Cut {
-    std::unique_ptr<Model> model;
-    std::unique_ptr<Model> piece;
+    Model model, piece;
     ParticleList particles;
+    Cut() = default;
+    Cut(Model m, const Plane& p) : model(std::move(m)), piece(*std::unique_ptr<Model>(MakeEmptyPiece(model.position))) {
+        CutModel(model, p[0], p[1], p[2], piece, particles);
+    }
+    // What holds for every cut: both halves well formed and sharing the new points, two points and
+    // four finite sparks per crossed face. Returns the number of crossed faces, or -1.
+    int Crossed(std::size_t original) const {
+        const std::size_t added = model.vertices.size() - original;
+        bool ok = WellFormed(model) && WellFormed(piece) && piece.vertices == model.vertices && added % 2 == 0 &&
+                  particles.size() == 2 * added;
+        for (const Particle& s : particles)
+            for (int i = 0; i < 3; ++i) ok = ok && std::isfinite(s.position[i]) && std::isfinite(s.velocity[i]);
+        return ok ? int(added / 2) : -1;
+    }
 };
 
-// Cuts a sphere of n subdivisions at position with the plane p0, p1, p2 (world).
-Cut CutSphere(int n, Vec3 position, Vec3 p0, Vec3 p1, Vec3 p2) {
-    Cut c;
-    c.model.reset(GenerateSphereModel(n, position));
-    c.model->cuttable = false;
-    c.piece.reset(MakeEmptyPiece(position));
-    CutModel(*c.model, p0, p1, p2, *c.piece, c.particles);
-    return c;
+std::vector<int> RandFrom(unsigned seed, int count) {
+    std::srand(seed);
+    std::vector<int> r(count);
+    for (int& d : r) d = std::rand();
+    return r;
 }
 
-// Horizontal plane at height y, normal +y.
-void Horizontal(float y, Vec3& p0, Vec3& p1, Vec3& p2) {
-    p0 = {0.0f, y, 0.0f};
-    p1 = {0.0f, y, 1.0f};
-    p2 = {1.0f, y, 0.0f};
-}
-
-void ExpectWellFormed(const Model& m) {
-    ASSERT_EQ(m.faces.size(), m.faceIsSurface.size());
-    const int count = static_cast<int>(m.vertices.size());
-    for (const Face& f : m.faces) {
-        for (int index : f) {
-            ASSERT_GE(index, 0);
-            ASSERT_LT(index, count);
-        }
-    }
-    for (const auto& v : m.vertices) {
-        for (float value : v) ASSERT_TRUE(std::isfinite(value));
-    }
-    ASSERT_TRUE(std::isfinite(m.velocity.x) && std::isfinite(m.velocity.y) &&
-                std::isfinite(m.velocity.z));
+// How many rand() draws fn makes, found by replaying the seed.
+int DrawsMade(const std::function<void()>& fn) {
+    std::srand(kSeed);
+    fn();
+    const int next = std::rand();
+    const std::vector<int> r = RandFrom(kSeed, 5000);
+    return int(std::find(r.begin(), r.end(), next) - r.begin());
 }
 
 }  // namespace
 
-TEST(CutPlane, PlaneThatMissesLeavesOneHalfWhole) {
-    const Vec3 position = {0.5f, 20.0f, -0.5f};
-    for (float height : {25.0f, 15.0f}) {
-        SCOPED_TRACE(height);
-        Vec3 p0, p1, p2;
-        Horizontal(height, p0, p1, p2);
-        std::srand(77);
-        const int next = std::rand();
-        std::srand(77);
-        Cut c = CutSphere(4, position, p0, p1, p2);
-        EXPECT_EQ(std::rand(), next) << "a miss draws no random numbers";
-        const bool aboveModel = height > position.y;
-        // Plane above: the whole gem is on the negative side and the model keeps it.
-        EXPECT_EQ(c.model->faces.size(), aboveModel ? 32u : 0u);
-        EXPECT_EQ(c.piece->faces.size(), aboveModel ? 0u : 32u);
-        EXPECT_EQ(c.model->vertices.size(), 25u);
-        EXPECT_EQ(c.piece->vertices.size(), 25u);
-        EXPECT_EQ(c.piece->faceIsSurface.size(), c.piece->faces.size());
-        EXPECT_EQ(CapCount(*c.model) + CapCount(*c.piece), 0);
-        EXPECT_TRUE(c.particles.empty());
-        EXPECT_EQ(c.model->velocity.y, 0.0f);
-        EXPECT_EQ(c.piece->velocity.y, 0.0f);
-        EXPECT_EQ(c.piece->position.y, position.y);
-    }
-}
-
 TEST(CutPlane, ThroughTheCentreCapsBothHalvesAndPushesThemApart) {
-    struct Case { int n; Vec3 position; Vec3 p0, p1, p2; bool horizontal; };
-    std::vector<Case> cases;
     for (int n : {3, 4, 5}) {
-        const Vec3 pos = n == 4 ? Vec3{0.0f, 0.0f, 0.0f} : Vec3{1.25f, 40.0f, -0.75f};
-        Case h{n, pos, {}, {}, {}, true};
-        Horizontal(pos.y, h.p0, h.p1, h.p2);
-        cases.push_back(h);
-        // An oblique blade through the centre, tilted about two axes.
-        cases.push_back({n, pos, pos, Add(pos, {0.3f, 0.2f, 1.0f}), Add(pos, {1.0f, -0.4f, 0.1f}), false});
-    }
-    for (const Case& k : cases) {
-        SCOPED_TRACE(::testing::Message() << "n=" << k.n << " horizontal=" << k.horizontal);
-        Cut c = CutSphere(k.n, k.position, k.p0, k.p1, k.p2);
-        ExpectWellFormed(*c.model);
-        ExpectWellFormed(*c.piece);
-        const Vec3 nHat = UnitNormal(k.p0, k.p1, k.p2);
-        const std::size_t original = static_cast<std::size_t>((k.n + 1) * (k.n + 1));
-        const int crossed = static_cast<int>(c.model->vertices.size() - original) / 2;
-        ASSERT_GE(crossed, 3);
-        EXPECT_EQ(c.piece->vertices, c.model->vertices);
-        EXPECT_EQ(c.particles.size(), static_cast<std::size_t>(4 * crossed));
-        EXPECT_EQ(CapCount(*c.model), crossed - 2);
-        EXPECT_EQ(CapCount(*c.piece), crossed - 2);
-
-        const int anchor = static_cast<int>(original) + 1;
-        for (std::size_t i = 0; i < c.model->faces.size(); ++i) {
-            const Vec3 normal = FaceNormal(*c.model, c.model->faces[i]);
-            if (c.model->faceIsSurface[i]) continue;
-            EXPECT_EQ(c.model->faces[i][0], anchor);
-            EXPECT_GE(Dot(normal, nHat), -1e-6f) << "model cap faces look along +n";
-        }
-        for (std::size_t i = 0; i < c.piece->faces.size(); ++i) {
-            const Vec3 normal = FaceNormal(*c.piece, c.piece->faces[i]);
-            if (c.piece->faceIsSurface[i]) continue;
-            EXPECT_EQ(c.piece->faces[i][0], anchor);
-            EXPECT_LE(Dot(normal, nHat), 1e-6f) << "piece cap faces look along -n";
-        }
-        // Outer faces keep winding outward from the gem's centre after re-triangulation.
-        for (const Model* m : {c.model.get(), c.piece.get()}) {
-            for (std::size_t i = 0; i < m->faces.size(); ++i) {
-                if (!m->faceIsSurface[i]) continue;
-                const Face& f = m->faces[i];
-                const Vec3 centroid = Add(Add(V(m->vertices[f[0]]), V(m->vertices[f[1]])), V(m->vertices[f[2]]));
-                EXPECT_GE(Dot(FaceNormal(*m, f), centroid), -1e-5f);
+        for (bool level : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "n=" << n << " level=" << level);
+            const Vec3 at = n == 4 ? Vec3{} : Vec3{1.25f, 40.0f, -0.75f};
+            // The oblique blade is tilted about two axes.
+            const Plane p = level ? Level(at.y) : Plane{at, at + Vec3{0.3f, 0.2f, 1.0f}, at + Vec3{1.0f, -0.4f, 0.1f}};
+            Cut c(Sphere(n, at), p);
+            const int original = (n + 1) * (n + 1), crossed = c.Crossed(original);
+            ASSERT_GE(crossed, 3);
+            const Vec3 nHat = UnitNormal(p);
+            for (const Model* m : {&c.model, &c.piece}) {
+                const float side = m == &c.model ? 1.0f : -1.0f;  // model caps face +n, piece caps -n
+                EXPECT_EQ(Caps(*m), crossed - 2);
+                for (std::size_t i = 0; i < m->faces.size(); ++i) {
+                    const Face& f = m->faces[i];
+                    const Vec3 normal = FaceNormal(*m, f), corner = V(m->vertices[f[0]]);
+                    if (m->faceIsSurface[i]) {  // outer faces still wind outward from the centre
+                        EXPECT_GE(Dot(normal, corner + V(m->vertices[f[1]]) + V(m->vertices[f[2]])), -1e-5f);
+                    } else {
+                        EXPECT_EQ(f[0], original + 1);  // the anchor
+                        EXPECT_GE(side * Dot(normal, nHat), -1e-6f);
+                    }
+                }
+                // The push is applied exactly once: 0.05 along -n for the model, +n for the piece.
+                const float push = -side * 0.05f;
+                EXPECT_TRUE(Same(m->velocity, {push * nHat.x, push * nHat.y, push * nHat.z}));
+            }
+            EXPECT_NEAR(Area(c.model, false), Area(c.piece, false), 1e-5);  // mirrored caps
+            if (level) {
+                // A level cut closes both halves; the cap is a polygon inscribed in the unit circle.
+                EXPECT_LT(Openness(c.model) + Openness(c.piece), 1e-5);
+                EXPECT_GT(Area(c.model, false), 0.95);
+                EXPECT_LT(Area(c.model, false), 3.1416);
             }
         }
-        // Both halves' caps cover the same region, mirrored.
-        EXPECT_NEAR(Area(*c.model, false), Area(*c.piece, false), 1e-5);
-        if (k.horizontal) {
-            // A level cut closes both halves completely.
-            for (const Model* m : {c.model.get(), c.piece.get()}) {
-                const Vec3 s = AreaVectorSum(*m);
-                EXPECT_LT(Length(s), 1e-5) << s.x << " " << s.y << " " << s.z;
-            }
-            // The cap is the whole cross-section: a polygon inscribed in the unit circle,
-            // down to a triangle for the three-sided gem.
-            EXPECT_GT(Area(*c.model, false), 0.95);
-            EXPECT_LT(Area(*c.model, false), 3.1416);
-        }
-        // The push is applied exactly once: 0.05 along -n for the model, +n for the piece.
-        EXPECT_EQ(c.model->velocity.x, -0.05f * nHat.x);
-        EXPECT_EQ(c.model->velocity.y, -0.05f * nHat.y);
-        EXPECT_EQ(c.model->velocity.z, -0.05f * nHat.z);
-        EXPECT_EQ(c.piece->velocity.x, 0.05f * nHat.x);
-        EXPECT_EQ(c.piece->velocity.y, 0.05f * nHat.y);
-        EXPECT_EQ(c.piece->velocity.z, 0.05f * nHat.z);
     }
 }
 
 TEST(CutPlane, RandomDrawsAndSparks) {
-    const Vec3 position = {0.0f, 12.0f, 0.0f};
-    const Vec3 p0 = position, p1 = Add(position, {0.2f, 0.1f, 1.0f}), p2 = Add(position, {1.0f, 0.3f, 0.0f});
-    Cut probe = CutSphere(5, position, p0, p1, p2);
-    const int crossed = static_cast<int>(probe.model->vertices.size() - 36) / 2;
+    const Vec3 at = {0.0f, 12.0f, 0.0f};
+    const Plane p = {at, at + Vec3{0.2f, 0.1f, 1.0f}, at + Vec3{1.0f, 0.3f, 0.0f}};
+    Cut c;
+    const int draws = DrawsMade([&] { c = Cut(Sphere(5, at), p); }), crossed = c.Crossed(36);
     ASSERT_GT(crossed, 0);
-
-    std::srand(4242);
-    std::vector<int> draws(16 * crossed + 1);
-    for (int& d : draws) d = std::rand();
-    std::srand(4242);
-    Cut c = CutSphere(5, position, p0, p1, p2);
-    EXPECT_EQ(std::rand(), draws.back()) << "eight draws per crossed face in each walk";
-    ASSERT_EQ(c.particles.size(), static_cast<std::size_t>(4 * crossed));
-
-    // First spark: the model's walk, first edge point X, flying outward along X.
-    const Vec3 x = V(c.model->vertices[36]);
-    const Vec3 y = V(c.model->vertices[37]);
-    const Particle& first = c.particles[0];
-    EXPECT_EQ(first.position[1], static_cast<double>(position.y + x.y));
-    EXPECT_DOUBLE_EQ(first.velocity[0], (draws[0] % 10) * x.x * 0.01);
-    EXPECT_DOUBLE_EQ(c.particles[1].velocity[1], (draws[5] % 10) * y.y * 0.01);
+    EXPECT_EQ(draws, 16 * crossed) << "eight draws per crossed face in each walk";
+    const std::vector<int> r = RandFrom(kSeed, draws);
+    // The model's walk comes first, its sparks flying outward along the edge points X and Y.
+    const Vec3 x = V(c.model.vertices[36]), y = V(c.model.vertices[37]);
+    EXPECT_EQ(c.particles[0].position[1], double(at.y + x.y));
+    EXPECT_DOUBLE_EQ(c.particles[0].velocity[0], (r[0] % 10) * x.x * 0.01);
+    EXPECT_DOUBLE_EQ(c.particles[1].velocity[1], (r[5] % 10) * y.y * 0.01);
     // The piece's walk follows all of the model's sparks and flies inward.
     const Particle& inward = c.particles[2 * crossed];
-    const int base = 8 * crossed;
-    EXPECT_EQ(inward.position[2], static_cast<double>(position.z + x.z));
-    EXPECT_DOUBLE_EQ(inward.velocity[0], (draws[base] % 10) * -x.x * 0.01);
-    EXPECT_EQ(inward.life, draws[base + 3] % 20 + 10);
+    EXPECT_EQ(inward.position[2], double(at.z + x.z));
+    EXPECT_DOUBLE_EQ(inward.velocity[0], (r[8 * crossed] % 10) * -x.x * 0.01);
+    EXPECT_EQ(inward.life, r[8 * crossed + 3] % 20 + 10);
 }
 
 TEST(CutPlane, IndexBookkeepingOfTheFirstCrossedFaces) {
-    const Vec3 position = {0.0f, 0.0f, 0.0f};
-    const Vec3 p0 = {0.05f, 0.1f, 0.0f}, p1 = {0.3f, 0.0f, 1.0f}, p2 = {1.0f, 0.2f, 0.1f};
-    Cut c = CutSphere(5, position, p0, p1, p2);
+    Cut c(Sphere(5, {}), {Vec3{0.05f, 0.1f, 0.0f}, Vec3{0.3f, 0.0f, 1.0f}, Vec3{1.0f, 0.2f, 0.1f}});
     const int v = 36;
-    ASSERT_GE(c.model->vertices.size(), static_cast<std::size_t>(v + 6));
-
-    const auto firstUse = [](const Model& m, int index) -> int {
-        for (std::size_t i = 0; i < m.faces.size(); ++i) {
-            for (int k : m.faces[i]) {
-                if (k == index) return static_cast<int>(i);
-            }
-        }
-        return -1;
-    };
-    const auto firstCap = [](const Model& m) -> int {
-        for (std::size_t i = 0; i < m.faces.size(); ++i) {
-            if (!m.faceIsSurface[i]) return static_cast<int>(i);
-        }
-        return -1;
-    };
-    for (const Model* m : {c.model.get(), c.piece.get()}) {
-        const int cap = firstCap(*m);
-        ASSERT_GE(cap, 0);
-        // Anchor is V+1; the third crossed face makes the first cap from V+4 and V+5.
-        const Face& f = m->faces[cap];
+    ASSERT_GE(c.Crossed(v), 3);
+    Face firstCaps[2];
+    for (int half = 0; half < 2; ++half) {
+        const Model& m = half == 0 ? c.model : c.piece;
+        const auto firstUse = [&m](int index) {
+            for (std::size_t i = 0; i < m.faces.size(); ++i)
+                if (std::count(m.faces[i].begin(), m.faces[i].end(), index) > 0) return int(i);
+            return -1;
+        };
+        const auto flags = m.faceIsSurface.begin();
+        const int cap = int(std::find(flags, m.faceIsSurface.end(), false) - flags);
+        ASSERT_LT(cap, int(m.faces.size()));
+        const Face& f = firstCaps[half] = m.faces[cap];
+        // Anchor V+1; the third crossed face makes the first cap from V+4 and V+5.
         EXPECT_EQ(f[0], v + 1);
-        EXPECT_TRUE((f[1] == v + 4 && f[2] == v + 5) || (f[1] == v + 5 && f[2] == v + 4));
-        // Faces appear in the order they are made: first crossed face, second, then the cap
-        // ahead of the third face's own pieces.
-        EXPECT_LT(firstUse(*m, v), firstUse(*m, v + 2));
-        EXPECT_LT(firstUse(*m, v + 2), cap);
-        EXPECT_EQ(firstUse(*m, v + 4), cap);
-        EXPECT_EQ(firstUse(*m, v), firstUse(*m, v + 1));
-        EXPECT_EQ(firstUse(*m, v + 2), firstUse(*m, v + 3));
+        EXPECT_EQ(std::min(f[1], f[2]), v + 4);
+        EXPECT_EQ(std::max(f[1], f[2]), v + 5);
+        // Faces appear as made: first crossed face, second, then the cap ahead of the third's pieces.
+        EXPECT_EQ(firstUse(v), firstUse(v + 1));
+        EXPECT_EQ(firstUse(v + 2), firstUse(v + 3));
+        EXPECT_LT(firstUse(v), firstUse(v + 2));
+        EXPECT_LT(firstUse(v + 2), cap);
+        EXPECT_EQ(firstUse(v + 4), cap);
     }
     // The two halves' first caps are the same triangle wound opposite ways.
-    const Face& a = c.model->faces[firstCap(*c.model)];
-    const Face& b = c.piece->faces[firstCap(*c.piece)];
-    EXPECT_EQ(a[1], b[2]);
-    EXPECT_EQ(a[2], b[1]);
+    EXPECT_EQ(firstCaps[0][1], firstCaps[1][2]);
+    EXPECT_EQ(firstCaps[0][2], firstCaps[1][1]);
 }
 
 TEST(CutPlane, VertexOnThePlaneAndEdgesLyingInIt) {
-    // Row 1 of an n = 3 gem lies exactly at height vertices[5].y.
-    auto probe = std::unique_ptr<Model>(GenerateSphereModel(3, {}));
-    const float rowY = probe->vertices[5][1];
-    Vec3 p0, p1, p2;
-    Horizontal(rowY, p0, p1, p2);
-    Cut c = CutSphere(3, {}, p0, p1, p2);
-    ExpectWellFormed(*c.model);
-    ExpectWellFormed(*c.piece);
-    ASSERT_GT(c.model->vertices.size(), 16u);
-    // Every edge point is one of the row's vertices (edges along the row lie in the plane).
-    for (std::size_t i = 16; i < c.model->vertices.size(); ++i) {
-        const Vec3 p = V(c.model->vertices[i]);
-        EXPECT_EQ(p.y, rowY);
+    // Row 1 of an n = 3 gem (vertices 4..7) lies exactly in the plane: every edge point is one of them.
+    const Model gem = Sphere(3, {});
+    const float rowY = gem.vertices[5][1];
+    Cut c(gem, Level(rowY));
+    ASSERT_GT(c.Crossed(16), 0);
+    for (std::size_t i = 16; i < c.model.vertices.size(); ++i) {
+        EXPECT_EQ(c.model.vertices[i][1], rowY);
         double best = 1e9;
-        for (int j = 4; j < 8; ++j) best = std::min(best, Length(Sub(p, V(probe->vertices[j]))));
+        for (int j = 4; j < 8; ++j) best = std::min(best, Length(V(c.model.vertices[i]) - V(gem.vertices[j])));
         EXPECT_LT(best, 1e-6);
     }
-
-    // A lone edge lying in the plane gets its first end.
-    Model tri;
-    tri.vertices = {{0.0f, 0.0f, 0.0f}, {2.0f, 0.0f, 0.0f}, {1.0f, -1.0f, 0.0f}};
-    tri.faces = {{0, 1, 2}};
-    tri.faceIsSurface = {true};
-    Model piece;
-    ParticleList particles;
-    Horizontal(0.0f, p0, p1, p2);
-    CutModel(tri, p0, p1, p2, piece, particles);
-    ExpectWellFormed(tri);
-    ExpectWellFormed(piece);
-    ASSERT_EQ(tri.vertices.size(), 5u);
-    EXPECT_EQ(V(tri.vertices[3]).x, 0.0f);  // edge 0 -> 1 lies in the plane: its first end
-    EXPECT_EQ(V(tri.vertices[4]).x, 2.0f);  // edge 1 -> 2 touches it at corner 1
-    EXPECT_EQ(particles.size(), 4u);
+    // A lone edge lying wholly in the plane gets its first end, never 0/0.
+    Cut tri(Mesh({{0, 0, 0}, {2, 0, 0}, {1, -1, 0}}, {{0, 1, 2}}), Level(0));
+    ASSERT_EQ(tri.Crossed(3), 1);
+    EXPECT_EQ(tri.model.vertices[3][0], 0.0f);  // edge 0 -> 1 lies in the plane: its first end
+    EXPECT_EQ(tri.model.vertices[4][0], 2.0f);  // edge 1 -> 2 touches it at corner 1
 }
 
 TEST(CutPlane, FaceWithThreeMeetingEdgesGetsNoCap) {
-    // Two ordinary crossed triangles, then one whose corner 0 lies on the plane y = 0
-    // while the other two straddle it: all three of its edges meet the plane.
-    Model model;
-    model.vertices = {{0.0f, 1.0f, 0.0f}, {1.0f, -1.0f, 0.0f}, {-1.0f, -1.0f, 0.0f},
-                      {0.0f, 0.0f, 5.0f}, {1.0f, 1.0f, 5.0f}, {1.0f, -1.0f, 5.0f}};
-    model.faces = {{0, 1, 2}, {0, 1, 2}, {3, 4, 5}};
-    model.faceIsSurface = {true, true, true};
-    Model piece;
-    ParticleList particles;
-    Vec3 p0, p1, p2;
-    Horizontal(0.0f, p0, p1, p2);
-    CutModel(model, p0, p1, p2, piece, particles);
-    ExpectWellFormed(model);
-    ExpectWellFormed(piece);
-    EXPECT_EQ(CapCount(model), 0);
-    EXPECT_EQ(CapCount(piece), 0);
-    EXPECT_EQ(model.vertices.size(), 12u);
-    // The ordinary faces: the model keeps the quad below (two faces), the piece the tip.
-    const std::vector<Face> modelFaces = {{2, 6, 7}, {2, 7, 1}, {2, 8, 9}, {2, 9, 1}, {10, 4, 11}};
-    const std::vector<Face> pieceFaces = {{6, 0, 7}, {8, 0, 9}, {10, 4, 11}};
-    EXPECT_EQ(model.faces, modelFaces);
-    EXPECT_EQ(piece.faces, pieceFaces);
-    EXPECT_EQ(V(model.vertices[10]).x, 0.0f);  // the corner on the plane is its own edge point
-    EXPECT_EQ(V(model.vertices[10]).z, 5.0f);
-    EXPECT_EQ(V(model.vertices[11]).x, 1.0f);
-    EXPECT_EQ(V(model.vertices[11]).y, 0.0f);
-    // No velocity change: the only cap candidate had no far corner.
-    EXPECT_EQ(model.velocity.y, 0.0f);
+    // Two ordinary crossed triangles, then one whose corner 0 lies on the plane y = 0 while the
+    // other two straddle it: all three of its edges meet the plane.
+    Cut c(Mesh({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {0, 0, 5}, {1, 1, 5}, {1, -1, 5}}, {{0, 1, 2}, {0, 1, 2}, {3, 4, 5}}),
+          Level(0));
+    ASSERT_EQ(c.Crossed(6), 3);
+    const Model &model = c.model, &piece = c.piece;
+    EXPECT_EQ(Caps(model) + Caps(piece), 0);
+    // The model keeps the quads below (two faces each), the piece the tips.
+    EXPECT_EQ(model.faces, (std::vector<Face>{{2, 6, 7}, {2, 7, 1}, {2, 8, 9}, {2, 9, 1}, {10, 4, 11}}));
+    EXPECT_EQ(piece.faces, (std::vector<Face>{{6, 0, 7}, {8, 0, 9}, {10, 4, 11}}));
+    EXPECT_TRUE(Same(V(model.vertices[10]), {0, 0, 5}));  // the corner on the plane is its own edge point
+    EXPECT_TRUE(Same(V(model.vertices[11]), {1, 0, 5}));
+    EXPECT_EQ(model.velocity.y, 0.0f);  // the only cap candidate had no far corner: no push
 }
 
-TEST(CutPlane, DegenerateBladeLeavesTheModelWhole) {
-    const Vec3 position = {0.0f, 30.0f, 0.0f};
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    struct Plane { Vec3 p0, p1, p2; };
-    const std::vector<Plane> planes = {
-        {position, position, position},                                                  // a point
-        {position, Add(position, {1, 1, 1}), Add(position, {2, 2, 2})},                  // a line
-        {{nan, 30.0f, 0.0f}, Add(position, {0, 0, 1}), Add(position, {1, 0, 0})},       // NaN corner
-        {{inf, 30.0f, 0.0f}, Add(position, {0, 0, 1}), Add(position, {1, 0, 0})},       // infinite corner
-        {{0, 30, 0}, {1e-30f, 30, 0}, {0, 30, 1e-30f}},                                  // area underflows
-        {{0, 30, 0}, {1e30f, 30, 0}, {0, 30, 1e30f}},                                    // area overflows
+TEST(CutPlane, MissesAndDegenerateBladesCutNothing) {
+    const Vec3 at = {0.0f, 30.0f, 0.0f}, dz = at + Vec3{0, 0, 1}, dx = at + Vec3{1, 0, 0};
+    // A plane that misses leaves the whole gem to one half (above: the negative side, the model's);
+    // a blade with no plane leaves the model whole and the piece empty, and never stores a NaN.
+    const struct { Plane p; bool modelKeeps, pieceGets, pieceHasPoints; } cases[] = {
+        {Level(35), true, false, true}, {Level(25), false, true, true},
+        {{at, at, at}, true, false, false}, {{at, at + Vec3{1, 1, 1}, at + Vec3{2, 2, 2}}, true, false, false},
+        {{Vec3{NAN, 30, 0}, dz, dx}, true, false, false}, {{Vec3{INFINITY, 30, 0}, dz, dx}, true, false, false},
+        {{at, Vec3{1e-30f, 30, 0}, Vec3{0, 30, 1e-30f}}, true, false, false},  // area underflows
+        {{at, Vec3{1e30f, 30, 0}, Vec3{0, 30, 1e30f}}, true, false, false},    // area overflows
     };
-    for (std::size_t i = 0; i < planes.size(); ++i) {
-        SCOPED_TRACE(i);
-        std::unique_ptr<Model> original(GenerateSphereModel(5, position));
-        std::srand(9);
-        const int next = std::rand();
-        std::srand(9);
-        Cut c = CutSphere(5, position, planes[i].p0, planes[i].p1, planes[i].p2);
-        EXPECT_EQ(std::rand(), next);
-        EXPECT_EQ(c.model->vertices, original->vertices);
-        EXPECT_EQ(c.model->faces, original->faces);
-        EXPECT_EQ(c.model->faceIsSurface, original->faceIsSurface);
-        EXPECT_TRUE(c.piece->vertices.empty());
-        EXPECT_TRUE(c.piece->faces.empty());
-        EXPECT_TRUE(c.piece->faceIsSurface.empty());
+    const Model whole = Sphere(5, at), empty;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(&k - cases);
+        Cut c;
+        EXPECT_EQ(DrawsMade([&] { c = Cut(Sphere(5, at), k.p); }), 0);
+        EXPECT_TRUE(WellFormed(c.model) && WellFormed(c.piece));
+        EXPECT_EQ(c.model.vertices, whole.vertices);
+        EXPECT_EQ(c.model.faces, (k.modelKeeps ? whole : empty).faces);
+        EXPECT_EQ(c.model.faceIsSurface, (k.modelKeeps ? whole : empty).faceIsSurface);
+        EXPECT_EQ(c.piece.faces, (k.pieceGets ? whole : empty).faces);
+        EXPECT_EQ(c.piece.vertices, (k.pieceHasPoints ? whole : empty).vertices);
         EXPECT_TRUE(c.particles.empty());
-        EXPECT_EQ(c.model->velocity.x, 0.0f);
-        EXPECT_EQ(c.piece->velocity.x, 0.0f);
+        EXPECT_TRUE(Same(c.model.velocity, {}) && Same(c.piece.velocity, {}));
+        EXPECT_EQ(c.piece.position.y, 30.0f);
     }
 }
 
 TEST(CutPlane, RandomPlanesKeepEveryInvariant) {
     std::mt19937 rng(20240611);
-    std::uniform_real_distribution<float> offset(-1.3f, 1.3f);
-    std::uniform_real_distribution<float> direction(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> offset(-1.3f, 1.3f), direction(-1.0f, 1.0f);
+    const auto random = [&](std::uniform_real_distribution<float>& d) { return Vec3{d(rng), d(rng), d(rng)}; };
     int checkedArea = 0;
     for (int n : {3, 4, 5}) {
         for (int trial = 0; trial < 400; ++trial) {
             SCOPED_TRACE(::testing::Message() << "n=" << n << " trial=" << trial);
-            const Vec3 position = {offset(rng), 10.0f + 50.0f * direction(rng), offset(rng)};
-            const Vec3 p0 = Add(position, {offset(rng), offset(rng), offset(rng)});
-            const Vec3 p1 = Add(p0, {direction(rng), direction(rng), direction(rng)});
-            const Vec3 p2 = Add(p0, {direction(rng), direction(rng), direction(rng)});
-            std::unique_ptr<Model> original(GenerateSphereModel(n, position));
-            Cut c = CutSphere(n, position, p0, p1, p2);
-            ExpectWellFormed(*c.model);
-            ExpectWellFormed(*c.piece);
-            if (HasFatalFailure()) return;
-
-            const std::size_t v = original->vertices.size();
-            ASSERT_EQ(c.piece->vertices, c.model->vertices);
-            const std::size_t added = c.model->vertices.size() - v;
-            ASSERT_EQ(added % 2, 0u);
-            const int crossed = static_cast<int>(added / 2);
-            EXPECT_EQ(c.particles.size(), 4 * added / 2);
-            EXPECT_LE(CapCount(*c.model), std::max(0, crossed - 2));
-            EXPECT_LE(CapCount(*c.piece), std::max(0, crossed - 2));
-            for (const Particle& p : c.particles) {
-                for (int i = 0; i < 3; ++i) {
-                    EXPECT_TRUE(std::isfinite(p.position[i]) && std::isfinite(p.velocity[i]));
-                }
-            }
-
+            const Vec3 at = {offset(rng), 10.0f + 50.0f * direction(rng), offset(rng)};
+            const Vec3 p0 = at + random(offset), p1 = p0 + random(direction);
+            const Plane p = {p0, p1, p0 + random(direction)};
+            const Model original = Sphere(n, at);
+            Cut c(original, p);
+            const int crossed = c.Crossed(original.vertices.size()), caps = std::max(0, crossed - 2);
+            ASSERT_GE(crossed, 0);
+            EXPECT_LE(Caps(c.model), caps);
+            EXPECT_LE(Caps(c.piece), caps);
             // Planes that pass clear of every vertex split the outer skin without losing any.
-            const Vec3 nHat = UnitNormal(p0, p1, p2);
-            bool clear = true;
-            for (const auto& vertex : original->vertices) {
-                const Vec3 w = Add(position, V(vertex));
-                if (std::fabs(Dot(w, nHat) - Dot(p0, nHat)) < 1e-3f) clear = false;
-            }
+            const Vec3 nHat = UnitNormal(p);
+            const bool clear = std::all_of(original.vertices.begin(), original.vertices.end(), [&](const auto& w) {
+                return std::fabs(Dot(at + V(w), nHat) - Dot(p0, nHat)) >= 1e-3f;
+            });
             if (!clear) continue;
             ++checkedArea;
-            EXPECT_EQ(CapCount(*c.model), std::max(0, crossed - 2));
-            const double whole = Area(*original, true);
-            EXPECT_NEAR(Area(*c.model, true) + Area(*c.piece, true), whole, 1e-4 * whole);
+            EXPECT_EQ(Caps(c.model), caps);
+            const double skin = Area(original, true);
+            EXPECT_NEAR(Area(c.model, true) + Area(c.piece, true), skin, 1e-4 * skin);
         }
     }
     EXPECT_GT(checkedArea, 600);

@@ -7,23 +7,28 @@
 #include <vector>
 
 #include "mesh/Field.h"
-#include "mesh/Model.h"
 #include "mesh/Sphere.h"
 
 namespace {
 
 std::vector<std::string> plays;
-void CountPlay(const char* path) { plays.emplace_back(path); }
 
 // Swaps the cut sound for a counter for the length of a test.
 struct SoundCounter {
     CutSoundFn saved = cutSoundPlayer;
     SoundCounter() {
         plays.clear();
-        cutSoundPlayer = CountPlay;
+        cutSoundPlayer = [](const char* path) { plays.emplace_back(path); };
     }
     ~SoundCounter() { cutSoundPlayer = saved; }
 };
+
+std::vector<int> DrawsFor(unsigned seed, int count) {
+    std::srand(seed);
+    std::vector<int> draws(count);
+    for (int& d : draws) d = std::rand();
+    return draws;
+}
 
 // A seed whose first `draws` rand() values all decline to spawn a gem.
 unsigned SeedWithoutSpawns(int draws) {
@@ -35,13 +40,6 @@ unsigned SeedWithoutSpawns(int draws) {
     }
 }
 
-std::vector<int> DrawsFor(unsigned seed, int count) {
-    std::srand(seed);
-    std::vector<int> draws(count);
-    for (int& d : draws) d = std::rand();
-    return draws;
-}
-
 Model* Gem(Vec3 position, bool cuttable = true) {
     Model* m = GenerateSphereModel(4, position);
     m->cuttable = cuttable;
@@ -50,95 +48,72 @@ Model* Gem(Vec3 position, bool cuttable = true) {
 
 // A level blade at height y: a large hit triangle and the cutting plane, normal +y.
 BladeGeometry LevelBlade(float y) {
-    BladeGeometry blade;
-    blade.hitTriangle[0] = {-10.0f, y, -10.0f};
-    blade.hitTriangle[1] = {-10.0f, y, 30.0f};
-    blade.hitTriangle[2] = {30.0f, y, -10.0f};
-    blade.cutTriangle[0] = {0.0f, y, 0.0f};
-    blade.cutTriangle[1] = {0.0f, y, 1.0f};
-    blade.cutTriangle[2] = {1.0f, y, 0.0f};
-    return blade;
+    return {{{-10, y, -10}, {-10, y, 30}, {30, y, -10}}, {{0, y, 0}, {0, y, 1}, {1, y, 0}}};
 }
 
 }  // namespace
 
 TEST(FieldStep, RemovesOnlyBelowTheFloorAndKeepsOrder) {
     ModelField field;
-    field.models = {Gem({0, 3.0f, 0}), Gem({0, 2.9999f, 0}), Gem({0, 10.0f, 0})};
-    field.models[2]->velocity = {0.0f, 0.5f, 0.0f};
-    Model* atFloor = field.models[0];
-    Model* high = field.models[2];
+    Model* atFloor = Gem({0, 3.0f, 0});
+    Model* high = Gem({0, 10.0f, 0});
+    high->velocity = {0.0f, 0.5f, 0.0f};
+    field.models = {atFloor, Gem({0, 2.9999f, 0}), high};
     field.cutCount = 5;
     std::srand(SeedWithoutSpawns(2));
     AdvanceModels(field, 0.5f, -1.0f, 0.25f);
     EXPECT_EQ(field.cutCount, 0);
-    ASSERT_EQ(field.models.size(), 2u);
-    EXPECT_EQ(field.models[0], atFloor);
-    EXPECT_EQ(field.models[1], high);
-    EXPECT_EQ(atFloor->position.y, 2.0f);
+    EXPECT_EQ(field.models, (std::vector<Model*>{atFloor, high}));  // y exactly 3.0 stays
     EXPECT_EQ(atFloor->position.x, 0.5f);
+    EXPECT_EQ(atFloor->position.y, 2.0f);
     EXPECT_EQ(atFloor->position.z, 0.25f);
     EXPECT_EQ(high->position.y, 9.5f);  // scroll plus its own drift
     AdvanceModels(field, 0.0f, 0.0f, 0.0f);
-    ASSERT_EQ(field.models.size(), 1u);
-    EXPECT_EQ(field.models[0], high);
+    EXPECT_EQ(field.models, (std::vector<Model*>{high}));
 }
 
-TEST(FieldStep, SpawnTestsAndNewGems) {
+TEST(FieldStep, SpawnTestsPrewarmAndNewGems) {
     ModelField field;
     // One spawn test per plain step, whatever the scroll.
     const unsigned quiet = SeedWithoutSpawns(3);
-    const std::vector<int> draws = DrawsFor(quiet, 4);
+    const int fourth = DrawsFor(quiet, 4)[3];
     std::srand(quiet);
-    AdvanceModels(field, 0.0f, 0.0f, 0.0f);
-    AdvanceModels(field, 0.0f, -5.0f, 0.0f);
-    AdvanceModels(field, 0.0f, 5.0f, 0.0f);
-    EXPECT_EQ(std::rand(), draws[3]);
+    for (float dy : {0.0f, -5.0f, 5.0f}) AdvanceModels(field, 0.0f, dy, 0.0f);
+    EXPECT_EQ(std::rand(), fourth);
     EXPECT_TRUE(field.models.empty());
 
     // A spawning draw is followed by the ring angle and the size.
     unsigned seed = 1;
     while (DrawsFor(seed, 1)[0] % 48 != 0) ++seed;
-    const std::vector<int> spawnDraws = DrawsFor(seed, 4);
+    const std::vector<int> r = DrawsFor(seed, 4);
     std::srand(seed);
     AdvanceModels(field, 0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(std::rand(), spawnDraws[3]);
+    EXPECT_EQ(std::rand(), r[3]);
     ASSERT_EQ(field.models.size(), 1u);
     const Model& gem = *field.models[0];
-    const int degrees = spawnDraws[1] % 360;
-    const int n = spawnDraws[2] % 3 + 3;
+    const int degrees = r[1] % 360, n = r[2] % 3 + 3;
     EXPECT_TRUE(gem.cuttable);
     EXPECT_EQ(gem.position.y, 150.0f);
     EXPECT_NEAR(gem.position.x, std::cos(degrees * 3.1415 / 180.0) * 1.25, 1e-5);
     EXPECT_NEAR(gem.position.z, std::sin(degrees * 3.1415 / 180.0) * 1.15, 1e-5);
-    EXPECT_EQ(gem.vertices.size(), static_cast<std::size_t>((n + 1) * (n + 1)));
-}
+    EXPECT_EQ(gem.vertices.size(), std::size_t((n + 1) * (n + 1)));
 
-TEST(FieldStep, PrewarmRunsThreeHundredStepsWithoutRemoving) {
-    const unsigned seed = 31337;
-    // Replay the draws: one test per step, two more for each gem spawned.
-    std::srand(seed);
+    // The warm-up: 300 such steps, nothing removed; replay one test per step, two more per gem.
+    std::srand(31337);
     std::vector<int> bornAt;
-    for (int step = 0; step < 300; ++step) {
+    for (int step = 0; step < 300; ++step)
         if (std::rand() % 48 == 0) {
-            std::rand();
-            std::rand();
             bornAt.push_back(step);
+            for (int k = 0; k < 2; ++k) std::rand();
         }
-    }
     const int next = std::rand();
-    ASSERT_FALSE(bornAt.empty());
-
-    std::srand(seed);
-    std::unique_ptr<ModelField> field(PrewarmField());
+    std::srand(31337);
+    std::unique_ptr<ModelField> warm(PrewarmField());
     EXPECT_EQ(std::rand(), next);
-    ASSERT_EQ(field->models.size(), bornAt.size());
-    EXPECT_EQ(field->cutCount, 0);
-    for (std::size_t i = 0; i < bornAt.size(); ++i) {
-        const int steps = 299 - bornAt[i];  // drifts start the step after its spawn
-        EXPECT_NEAR(field->models[i]->position.y, 150.0f - 0.05f * steps, 1e-3f);
-        EXPECT_TRUE(field->models[i]->cuttable);
-    }
+    ASSERT_EQ(warm->models.size(), bornAt.size());
+    ASSERT_FALSE(bornAt.empty());
+    for (std::size_t i = 0; i < bornAt.size(); ++i)  // drifts start the step after its spawn
+        EXPECT_NEAR(warm->models[i]->position.y, 150.0f - 0.05f * (299 - bornAt[i]), 1e-3f);
 }
 
 TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
@@ -146,31 +121,22 @@ TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
     const BladeGeometry blade = LevelBlade(-100.0f);
     ParticleList particles;
     const unsigned seed = SeedWithoutSpawns(2);
-    const std::vector<int> draws = DrawsFor(seed, 3);
-
+    const std::vector<int> r = DrawsFor(seed, 3);
+    // {travel this step, spawn tests made, what remains}; the remainder carries over.
+    const struct { float dy; int tests; float left; } steps[] = {
+        {-1.2f, 2, float(float(-1.2f + 0.5) + 0.5)},  // 1.2 down: two tests, leaving -0.2
+        {0.0f, 0, -0.2f}, {0.15f, 0, -0.05f},          // no travel or upward: none
+        {-0.4f, 0, -0.45f}, {-0.1f, 1, -0.05f},        // -0.55 crosses half a unit once
+    };
     spawnTravel = 0.0f;
-    std::srand(seed);
-    AdvanceAndCut(field, 0.0f, -1.2f, 0.0f, blade, particles);
-    EXPECT_EQ(std::rand(), draws[2]) << "1.2 units down makes two spawn tests";
-    float expected = -1.2f;
-    expected = static_cast<float>(expected + 0.5);
-    expected = static_cast<float>(expected + 0.5);
-    EXPECT_EQ(spawnTravel, expected);
-    EXPECT_NEAR(spawnTravel, -0.2f, 1e-6f);
-
-    // Upward or no travel makes none; the remainder carries over.
-    std::srand(seed);
-    AdvanceAndCut(field, 0.0f, 0.0f, 0.0f, blade, particles);
-    AdvanceAndCut(field, 0.0f, 0.15f, 0.0f, blade, particles);
-    EXPECT_EQ(std::rand(), draws[0]);
-    EXPECT_NEAR(spawnTravel, -0.05f, 1e-6f);
-    std::srand(seed);
-    AdvanceAndCut(field, 0.0f, -0.4f, 0.0f, blade, particles);
-    EXPECT_EQ(std::rand(), draws[0]) << "-0.45 is not yet half a unit";
-    std::srand(seed);
-    AdvanceAndCut(field, 0.0f, -0.1f, 0.0f, blade, particles);
-    EXPECT_EQ(std::rand(), draws[1]) << "-0.55 crosses it once";
-    EXPECT_NEAR(spawnTravel, -0.05f, 1e-6f);
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.dy);
+        std::srand(seed);
+        AdvanceAndCut(field, 0.0f, s.dy, 0.0f, blade, particles);
+        EXPECT_EQ(std::rand(), r[s.tests]);
+        // The first exactly: the half units are added in double and rounded back each time.
+        EXPECT_NEAR(spawnTravel, s.left, &s == steps ? 0.0f : 1e-6f);
+    }
     spawnTravel = 0.0f;
 }
 
@@ -179,39 +145,28 @@ TEST(FieldStep, SeveralCutsInOneStep) {
     spawnTravel = 0.0f;
     ModelField field;
     Model* a = Gem({0.0f, 20.5f, 0.0f});
-    Model* b = Gem({1.0f, 19.5f, 1.0f});
-    Model* spent = Gem({2.0f, 20.0f, 2.0f}, false);   // already cut once
-    Model* high = Gem({0.0f, 40.0f, 0.0f});           // above the blade's reach
-    field.models = {a, b, spent, high};
+    Model* spent = Gem({2.0f, 20.0f, 2.0f}, false);  // already cut once
+    Model* high = Gem({0.0f, 40.0f, 0.0f});          // above the blade's reach
+    field.models = {a, Gem({1.0f, 19.5f, 1.0f}), spent, high};
     const BladeGeometry blade = LevelBlade(20.0f);
     ParticleList particles;
 
     AdvanceAndCut(field, 0.5f, 0.0f, 0.0f, blade, particles);
     EXPECT_EQ(field.cutCount, 2);
-    ASSERT_EQ(plays.size(), 2u);
-    EXPECT_EQ(plays[0], "res/se/cut.wav");
-    EXPECT_EQ(plays[1], "res/se/cut.wav");
+    EXPECT_EQ(plays, (std::vector<std::string>{"res/se/cut.wav", "res/se/cut.wav"}));
     ASSERT_EQ(field.models.size(), 6u);
-    Model* pieceA = field.models[4];
-    Model* pieceB = field.models[5];
-    EXPECT_FALSE(a->cuttable);
-    EXPECT_FALSE(b->cuttable);
-    EXPECT_FALSE(pieceA->cuttable);
-    EXPECT_FALSE(pieceB->cuttable);
+    for (int i : {0, 1, 4, 5}) EXPECT_FALSE(field.models[i]->cuttable) << i;
     EXPECT_TRUE(high->cuttable);
     EXPECT_EQ(spent->faces.size(), 32u);
-    EXPECT_FALSE(particles.empty());
-    EXPECT_FALSE(pieceA->faces.empty());
-    EXPECT_FALSE(a->faces.empty());
-
+    EXPECT_FALSE(particles.empty() || a->faces.empty() || field.models[4]->faces.empty());
     // The halves were pushed apart and moved in the same step, pieces included.
+    const Model& pieceA = *field.models[4];
     EXPECT_EQ(a->velocity.y, -0.05f);
-    EXPECT_EQ(pieceA->velocity.y, 0.05f);
-    EXPECT_EQ(a->position.x, 0.5f);
+    EXPECT_EQ(pieceA.velocity.y, 0.05f);
     EXPECT_EQ(a->position.y, 20.5f - 0.05f);
-    EXPECT_EQ(pieceA->position.x, 0.5f);
-    EXPECT_EQ(pieceA->position.y, 20.5f + 0.05f);
-    EXPECT_EQ(pieceB->position.x, 1.5f);
+    EXPECT_EQ(pieceA.position.y, 20.5f + 0.05f);
+    EXPECT_EQ(pieceA.position.x, 0.5f);
+    EXPECT_EQ(field.models[5]->position.x, 1.5f);
     EXPECT_EQ(spent->position.x, 2.5f);
 
     // Cut models and pieces are never struck again, even lying across the blade.
@@ -225,19 +180,18 @@ TEST(FieldStep, SeveralCutsInOneStep) {
 
 TEST(FieldStep, BladeHitsModel) {
     const Vec3 t0 = {0.0f, 0.0f, 0.0f}, t1 = {0.0f, 0.0f, 4.0f}, t2 = {4.0f, 0.0f, 0.0f};
-    struct Case { Vec3 centre; float r; bool hit; };
-    const Case cases[] = {
-        {{1.0f, 0.5f, 1.0f}, 1.0f, true},     // above the triangle, within reach
-        {{1.0f, -0.99f, 1.0f}, 1.0f, true},   // below works too
-        {{1.0f, 1.0f, 1.0f}, 1.0f, true},     // touching exactly
-        {{1.0f, 1.5f, 1.0f}, 1.0f, false},    // projects inside but too far from the plane
-        {{1.0f, 1.5f, 1.0f}, 2.0f, true},     // same centre, larger sphere
-        {{5.0f, 0.2f, 5.0f}, 1.0f, false},    // close to the plane, foot outside
-        {{-0.5f, 0.0f, 1.0f}, 1.0f, false},   // in the plane, beside the triangle
-        {{0.0f, 0.5f, 1.0f}, 1.0f, true},     // foot on an edge counts as inside
-        {{0.0f, 0.5f, 0.0f}, 1.0f, true},     // foot on a corner
+    const struct { Vec3 centre; float r; bool hit; } cases[] = {
+        {{1.0f, 0.5f, 1.0f}, 1.0f, true},    // above the triangle, within reach
+        {{1.0f, -0.99f, 1.0f}, 1.0f, true},  // below works too
+        {{1.0f, 1.0f, 1.0f}, 1.0f, true},    // touching exactly
+        {{1.0f, 1.5f, 1.0f}, 1.0f, false},   // projects inside but too far from the plane
+        {{1.0f, 1.5f, 1.0f}, 2.0f, true},    // same centre, larger sphere
+        {{5.0f, 0.2f, 5.0f}, 1.0f, false},   // close to the plane, foot outside
+        {{-0.5f, 0.0f, 1.0f}, 1.0f, false},  // in the plane, beside the triangle
+        {{0.0f, 0.5f, 1.0f}, 1.0f, true},    // foot on an edge counts as inside
+        {{0.0f, 0.5f, 0.0f}, 1.0f, true},    // foot on a corner
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.centre.x << "," << c.centre.y << "," << c.centre.z);
         EXPECT_EQ(BladeHitsModel(c.centre, t0, t1, t2, c.r), c.hit);
         EXPECT_EQ(BladeHitsModel(c.centre, t0, t2, t1, c.r), c.hit) << "either winding";
