@@ -1,5 +1,6 @@
-// The game's four shader sources compile and link on the GL at hand, with the uniforms the
-// drawing code looks up.
+// The game's four shader sources compile and link on the GL at hand (through the game's own
+// loader, which names the file and the compiler's log on failure), with the uniforms the drawing
+// code looks up, and ask for nothing beyond GLSL 1.10, which older drivers accept.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,103 +8,33 @@
 #include <string>
 
 #include "GlTestContext.h"
+#include "render/Shader.h"
 
-namespace {
-
-const std::string kShaderDir = std::string(TORVINEL_SOURCE_DIR) + "/data/shader/";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Compiles one stage; on failure returns 0 and puts the compiler's log into `log`.
-GLuint Compile(GLenum type, const std::string& path, std::string& log) {
-    std::string source = ReadFile(path);
-    if (source.empty()) {
-        log = "cannot read " + path;
-        return 0;
-    }
-    GLuint shader = glCreateShader(type);
-    const GLchar* text = source.data();
-    GLint length = GLint(source.size());
-    glShaderSource(shader, 1, &text, &length);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char buffer[4096] = {};
-        glGetShaderInfoLog(shader, sizeof buffer, nullptr, buffer);
-        log = path + ": " + buffer;
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
-GLuint Build(const std::string& name, std::string& log) {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, kShaderDir + name + ".vs", log);
-    if (!vertex) return 0;
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, kShaderDir + name + ".fs", log);
-    if (!fragment) {
-        glDeleteShader(vertex);
-        return 0;
-    }
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    glLinkProgram(program);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char buffer[4096] = {};
-        glGetProgramInfoLog(program, sizeof buffer, nullptr, buffer);
-        log = name + " does not link: " + buffer;
-        glDeleteProgram(program);
-        return 0;
-    }
-    return program;
-}
-
-}  // namespace
-
-TEST(ShaderFiles, BinarizationBuildsWithItsSampler) {
+TEST(ShaderFiles, BothProgramsBuildWithTheirSamplers) {
     gltest::EnsureContext();
-    std::string log;
-    GLuint program = Build("Binarization", log);
-    ASSERT_NE(program, 0u) << log;
-    // The surface and model drawing set "sampler" to texture unit 0.
-    GLint sampler = glGetUniformLocation(program, "sampler");
-    EXPECT_GE(sampler, 0);
-    glUseProgram(program);
-    glUniform1i(sampler, 0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    glUseProgram(0);
-    glDeleteProgram(program);
-}
-
-TEST(ShaderFiles, MultitextureBuildsWithBothUnits) {
-    gltest::EnsureContext();
-    std::string log;
-    GLuint program = Build("multitexture", log);
-    ASSERT_NE(program, 0u) << log;
-    EXPECT_GE(glGetUniformLocation(program, "baseTexture"), 0);
-    EXPECT_GE(glGetUniformLocation(program, "detailTexture"), 0);
-    glDeleteProgram(program);
-}
-
-TEST(ShaderFiles, SourcesAskForNothingBeyondGlsl110) {
-    // Older drivers accept only what GLSL 1.10 offers; a later version line would shut them out.
-    for (const char* file : {"Binarization.vs", "Binarization.fs", "multitexture.vs", "multitexture.fs"}) {
-        std::string source = ReadFile(kShaderDir + file);
-        ASSERT_FALSE(source.empty()) << file;
-        std::size_t at = source.find("#version");
-        if (at != std::string::npos) {
-            EXPECT_EQ(source.compare(at, 12, "#version 110"), 0) << file;
+    const std::string dir = std::string(TORVINEL_SOURCE_DIR) + "/data/shader/";
+    const struct { const char* name; const char* samplers[2]; } programs[] = {
+        {"Binarization", {"sampler", "sampler"}}, {"multitexture", {"baseTexture", "detailTexture"}}};
+    for (const auto& p : programs) {
+        SCOPED_TRACE(p.name);
+        for (const char* stage : {".vs", ".fs"}) {
+            std::ostringstream source;
+            source << std::ifstream(dir + p.name + stage, std::ios::binary).rdbuf();
+            const std::size_t at = source.str().find("#version");
+            ASSERT_FALSE(source.str().empty()) << stage;
+            EXPECT_TRUE(at == std::string::npos || source.str().compare(at, 12, "#version 110") == 0) << stage;
         }
+        ShaderProgram program;
+        ASSERT_TRUE(LoadShaderProgram(program, (dir + p.name + ".vs").c_str(), (dir + p.name + ".fs").c_str()));
+        EXPECT_TRUE(program.vertexShader != -1 && program.fragmentShader != -1);
+        glUseProgram(program.program);
+        for (const char* sampler : p.samplers) {
+            const GLint location = glGetUniformLocation(program.program, sampler);
+            EXPECT_GE(location, 0) << sampler;
+            glUniform1i(location, 0);  // the drawing code binds them to texture units
+        }
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        glUseProgram(0);
+        glDeleteProgram(program.program);
     }
 }
