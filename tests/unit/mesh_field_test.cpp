@@ -64,9 +64,7 @@ TEST(FieldStep, RemovesOnlyBelowTheFloorAndKeepsOrder) {
     AdvanceModels(field, 0.5f, -1.0f, 0.25f);
     EXPECT_EQ(field.cutCount, 0);
     EXPECT_EQ(field.models, (std::vector<Model*>{atFloor, high}));  // y exactly 3.0 stays
-    EXPECT_EQ(atFloor->position.x, 0.5f);
-    EXPECT_EQ(atFloor->position.y, 2.0f);
-    EXPECT_EQ(atFloor->position.z, 0.25f);
+    EXPECT_TRUE(atFloor->position.x == 0.5f && atFloor->position.y == 2.0f && atFloor->position.z == 0.25f);
     EXPECT_EQ(high->position.y, 9.5f);  // scroll plus its own drift
     AdvanceModels(field, 0.0f, 0.0f, 0.0f);
     EXPECT_EQ(field.models, (std::vector<Model*>{high}));
@@ -92,8 +90,7 @@ TEST(FieldStep, SpawnTestsPrewarmAndNewGems) {
     ASSERT_EQ(field.models.size(), 1u);
     const Model& gem = *field.models[0];
     const int degrees = r[1] % 360, n = r[2] % 3 + 3;
-    EXPECT_TRUE(gem.cuttable);
-    EXPECT_EQ(gem.position.y, 150.0f);
+    EXPECT_TRUE(gem.cuttable && gem.position.y == 150.0f);
     EXPECT_NEAR(gem.position.x, std::cos(degrees * 3.1415 / 180.0) * 1.25, 1e-5);
     EXPECT_NEAR(gem.position.z, std::sin(degrees * 3.1415 / 180.0) * 1.15, 1e-5);
     EXPECT_EQ(gem.vertices.size(), std::size_t((n + 1) * (n + 1)));
@@ -161,21 +158,14 @@ TEST(FieldStep, SeveralCutsInOneStep) {
     EXPECT_FALSE(particles.empty() || a->faces.empty() || field.models[4]->faces.empty());
     // The halves were pushed apart and moved in the same step, pieces included.
     const Model& pieceA = *field.models[4];
-    EXPECT_EQ(a->velocity.y, -0.05f);
-    EXPECT_EQ(pieceA.velocity.y, 0.05f);
-    EXPECT_EQ(a->position.y, 20.5f - 0.05f);
-    EXPECT_EQ(pieceA.position.y, 20.5f + 0.05f);
-    EXPECT_EQ(pieceA.position.x, 0.5f);
-    EXPECT_EQ(field.models[5]->position.x, 1.5f);
-    EXPECT_EQ(spent->position.x, 2.5f);
+    EXPECT_TRUE(a->velocity.y == -0.05f && a->position.y == 20.5f - 0.05f);
+    EXPECT_TRUE(pieceA.velocity.y == 0.05f && pieceA.position.y == 20.5f + 0.05f && pieceA.position.x == 0.5f);
+    EXPECT_TRUE(field.models[5]->position.x == 1.5f && spent->position.x == 2.5f);
 
     // Cut models and pieces are never struck again, even lying across the blade.
     const std::size_t sparks = particles.size();
     AdvanceAndCut(field, 0.0f, 0.0f, 0.0f, blade, particles);
-    EXPECT_EQ(field.cutCount, 0);
-    EXPECT_EQ(plays.size(), 2u);
-    EXPECT_EQ(particles.size(), sparks);
-    EXPECT_EQ(field.models.size(), 6u);
+    EXPECT_TRUE(field.cutCount == 0 && plays.size() == 2u && particles.size() == sparks && field.models.size() == 6u);
 }
 
 TEST(FieldStep, BladeHitsModel) {
