@@ -126,7 +126,10 @@ void ProfiledStep(void (*step)()) {
     if (switching) {
         std::fprintf(profileFile, "switch %lu %s\n", tickIndex, SceneName(currentScene));
         if (countObjects && GlContextCurrent()) LogLiveObjects();
+        // Switches are rare; flushing here lets a script follow the scenes as they change.
+        std::fflush(profileFile);
     }
+    if (tickIndex == 0) std::fflush(profileFile);
     ++tickIndex;
 }
 

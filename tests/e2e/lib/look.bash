@@ -1,0 +1,41 @@
+# What the player sees: measures on screenshots taken with e2e_shot. Regions are WxH+X+Y in
+# window pixels (the game window sits at 0,0 of the private screen). Source after common.bash.
+
+# Fraction (0 to 1) of pixels in region $2 of picture $1 that pass the colour test $3 (an fx test).
+# Every other pixel is enough for a fraction and keeps -fx quick on a busy machine.
+e2e_fraction() { convert "$1" -crop "$2" +repage -sample 50% -fx "($3) ? 1 : 0" -format '%[fx:mean]' info:; }
+
+# The warm gold of the prompt, the digits and the labels; the tube is blue and the gems are red.
+E2E_GOLD='r>0.6 && g>0.4 && r>b+0.2'
+# The teal outline of the title picture, found nowhere else on screen.
+E2E_TEAL='g>0.3 && g>=b && r<0.5'
+
+e2e_gold() { e2e_fraction "$1" "$2" "$E2E_GOLD"; }
+e2e_teal() { e2e_fraction "$1" "$2" "$E2E_TEAL"; }
+
+# True when number $1 is above number $2.
+e2e_above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+# Writes the gold mask of region $2 of picture $1 to $3.
+e2e_gold_mask() { convert "$1" -crop "$2" +repage -fx "($E2E_GOLD) ? 1 : 0" "$3"; }
+
+# Number of pixels in which two masks differ.
+e2e_mask_diff() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{ print int($1) }'; }
+
+# Builds the close-button helper once per run (a WM_DELETE_WINDOW message, as a window manager
+# sends) and prints its path.
+e2e_close_tool() {
+  local tool="$E2E_WORK/close_window"
+  [ -x "$tool" ] || cc -o "$tool" "$(dirname "${BASH_SOURCE[0]}")/close_window.c" -lX11 || return 1
+  echo "$tool"
+}
+
+# A screenshot of the whole screen into $1; stored without compression, which on a busy machine
+# is many times quicker than a compressed PNG.
+e2e_snap() { import -window root -quality 1 "$1" 2>/dev/null; }
+
+# The dark band behind the finish banner's letters; the tube is a lighter blue.
+E2E_DARK='r<0.12 && g<0.12 && b<0.2'
+
+# A short press: long enough to be seen by one 16 ms tick as down and by the next as up.
+e2e_tap() { e2e_hold "$1" "${2:-0.15}"; }
