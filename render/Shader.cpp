@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/GlContext.h"
+#include "render/ReportOnce.h"
 #include "render/ShaderText.h"
 
 namespace {
@@ -33,7 +34,7 @@ std::string ProgramLog(GLuint program) {
 bool CompileShaderFile(std::uint32_t shader, const char* path) {
     std::string source;
     if (!ReadShaderSource(path, source)) {
-        std::fprintf(stderr, "torvinel: cannot read shader \"%s\"\n", path ? path : "");
+        ReportOnce("torvinel: cannot read shader \"" + std::string(path ? path : "") + "\"");
         return false;
     }
     const GLchar* text = source.data();
@@ -43,8 +44,7 @@ bool CompileShaderFile(std::uint32_t shader, const char* path) {
     GLint compiled = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled == 0) {
-        std::fprintf(stderr, "torvinel: shader \"%s\" does not compile: %s\n", path,
-                     ShaderLog(shader).c_str());
+        ReportOnce("torvinel: shader \"" + std::string(path) + "\" does not compile: " + ShaderLog(shader));
         return false;
     }
     return true;
@@ -76,9 +76,9 @@ bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const cha
     GLint linked = 0;
     glGetProgramiv(program.program, GL_LINK_STATUS, &linked);
     if (linked == 0) {
-        std::fprintf(stderr, "torvinel: shader program \"%s\" + \"%s\" does not link: %s\n",
-                     vertexPath ? vertexPath : "", fragmentPath ? fragmentPath : "",
-                     ProgramLog(program.program).c_str());
+        ReportOnce("torvinel: shader program \"" + std::string(vertexPath ? vertexPath : "") + "\" + \"" +
+                   std::string(fragmentPath ? fragmentPath : "") + "\" does not link: " +
+                   ProgramLog(program.program));
         return false;
     }
     return true;

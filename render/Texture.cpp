@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/GlContext.h"
+#include "render/ReportOnce.h"
 #include "render/TextureMath.h"
 
 namespace {
@@ -23,7 +24,7 @@ void LoadTexture(Texture& texture, const char* path, int rows, ColorKey key) {
     if (!DecodeImageFile(path, decoded, why) || !MakeKeyedImage(decoded, key, image, why)) {
         // The game goes on: an unloaded texture is simply not drawn, and a texture loaded on an
         // earlier visit keeps its old picture.
-        std::fprintf(stderr, "torvinel: cannot load image \"%s\": %s\n", path ? path : "", why.c_str());
+        ReportOnce("torvinel: cannot load image \"" + std::string(path ? path : "") + "\": " + why);
         return;
     }
 

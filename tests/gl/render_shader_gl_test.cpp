@@ -52,6 +52,8 @@ TEST(ShaderGl, BuildsFromFilesLeavesOutBadStagesAndSaysWhy) {
         EXPECT_NE(err.find(path), std::string::npos) << err;
         EXPECT_TRUE(path != broken || err.find("oops") != std::string::npos) << err;
         EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        // Rebuilt on the next visit to the title: nothing more is said.
+        EXPECT_EQ(rendertest::Stderr([&] { LoadShaderProgram(bad, vs.c_str(), path.c_str()); }), "");
         glDeleteProgram(bad.program);
     }
     // A link failure is reported with its log; no fragment path at all leaves that stage out.

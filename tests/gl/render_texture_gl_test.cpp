@@ -67,6 +67,8 @@ TEST(TextureGl, BadFilesLoadWithoutACrashAndSayWhichFile) {
         EXPECT_EQ(texture.id, 0xFFFFFFFFu) << path;
         EXPECT_NE(err.find(path), std::string::npos) << err;
         EXPECT_TRUE(path != missing || std::count(err.begin(), err.end(), '\n') == 1) << err;
+        // The title reloads on every visit: the same problem is told only once.
+        EXPECT_EQ(rendertest::Stderr([&] { LoadTexture(texture, path.c_str(), 1, ColorKey{}); }), "");
         ReleaseResource(new Texture(texture));  // no GL call on a name it does not own
     }
     Texture none, grey;
