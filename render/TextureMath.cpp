@@ -1,6 +1,7 @@
 #include "render/TextureMath.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -81,6 +82,22 @@ bool MakeKeyedImage(const cv::Mat& decoded, ColorKey key, KeyedImage& out, std::
     return true;
 }
 
+namespace {
+
+// A PNG cut short (a failed download, a full disk) makes libpng print its own error on top of
+// ours; it is recognised by the missing end chunk and refused before decoding.
+bool IsTruncatedPng(std::FILE* file) {
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    static const unsigned char endChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    unsigned char head[8];
+    if (std::fread(head, 1, 8, file) != 8 || std::memcmp(head, signature, 8) != 0) return false;
+    unsigned char tail[12];
+    if (std::fseek(file, -12, SEEK_END) != 0 || std::fread(tail, 1, 12, file) != 12) return true;
+    return std::memcmp(tail, endChunk, 12) != 0;
+}
+
+}  // namespace
+
 bool DecodeImageFile(const char* path, cv::Mat& decoded, std::string& why) {
     if (path == nullptr || path[0] == '\0') {
         why = "no file name";
@@ -93,7 +110,12 @@ bool DecodeImageFile(const char* path, cv::Mat& decoded, std::string& why) {
             why = "cannot open the file";
             return false;
         }
+        const bool truncated = IsTruncatedPng(file);
         std::fclose(file);
+        if (truncated) {
+            why = "the PNG file is cut short";
+            return false;
+        }
     }
     try {
         decoded = cv::imread(path, cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR);
