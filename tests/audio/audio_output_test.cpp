@@ -98,13 +98,13 @@ int CheckOutputFormat() {
 
 // The cut sound's samples as decoded from the file; empty unless it is 16-bit mono.
 std::vector<int16_t> CutSamples() {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &spec, &buffer, &length) == nullptr) return {};
+    if (SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &format, &buffer, &length) == nullptr) return {};
     std::vector<int16_t> samples = Samples(std::string(reinterpret_cast<char*>(buffer), length));
     SDL_FreeWAV(buffer);
-    return spec.format == AUDIO_S16LSB && spec.channels == 1 ? samples : std::vector<int16_t>();
+    return format.format == AUDIO_S16LSB && format.channels == 1 ? samples : std::vector<int16_t>();
 }
 
 // Whether out[at + k] matches cut[k] for k in [from, to), allowing for SDL's conversion rounding.
