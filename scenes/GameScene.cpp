@@ -6,6 +6,7 @@
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
+#include "render/CameraMath.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
@@ -21,19 +22,10 @@ const Vec3 BladeTemplate[6] = {
     {0.0f, 0.0f, 5.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, -5.0f},
 };
 
-namespace {
-
-int WholeDegree(int degrees) {
-    const int reduced = degrees % 360;
-    return reduced < 0 ? reduced + 360 : reduced;
-}
-
-}  // namespace
-
 void UpdateBlade(Blade& blade, int orbitAngle) {
     blade.offset.y = blade.offset.y * 0.95f;
-    const int a = WholeDegree(blade.yaw);
-    const int b = WholeDegree(orbitAngle);
+    const int a = WrapDegrees(blade.yaw);
+    const int b = WrapDegrees(orbitAngle);
     Vec3* out[6] = {&blade.geometry.hitTriangle[0], &blade.geometry.hitTriangle[1],
                     &blade.geometry.hitTriangle[2], &blade.geometry.cutTriangle[0],
                     &blade.geometry.cutTriangle[1], &blade.geometry.cutTriangle[2]};

@@ -1,6 +1,7 @@
 #include "scenes/Orbit.h"
 
 #include "app/Input.h"
+#include "render/CameraMath.h"
 
 void StepOrbit(float& orbitSpeed, int& angle, bool leftHeld, bool rightHeld) {
     if (leftHeld) orbitSpeed = orbitSpeed - 20.0f;
@@ -9,9 +10,7 @@ void StepOrbit(float& orbitSpeed, int& angle, bool leftHeld, bool rightHeld) {
     // The sum is rounded to float before truncation; that rounding is why turning right starts
     // at 3 degrees per tick while turning left starts at 4, and why a left turn drifts on.
     const float sum = (orbitSpeed + 360.0f) + static_cast<float>(angle);
-    int next = static_cast<int>(sum) % 360;
-    if (next < 0) next += 360;
-    angle = next;
+    angle = WrapDegrees(static_cast<int>(sum));
 }
 
 void UpdateOrbit(float& orbitSpeed, int& angle) {
