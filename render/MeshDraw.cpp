@@ -2,6 +2,8 @@
 
 #include "render/MeshDraw.h"
 
+#include "mesh/Field.h"
+#include "render/Camera.h"
 #include "render/MeshMath.h"
 #include "render/Registry.h"
 #include "render/Texture.h"
@@ -68,4 +70,15 @@ void DrawModel(const Model* model) {
     BindNamedTexture("ModelB");
     DrawFaces(*model, false, lastNormal);
     glPopMatrix();
+}
+
+void DrawModels(const ModelField& field) {
+    for (const Model* model : field.models) DrawModel(model);
+}
+
+void DrawStream(int angle, const Surface& surface, const ModelField& field) {
+    BeginOrbitView(angle);
+    DrawSurface(surface);
+    DrawModels(field);
+    glUseProgram(0);
 }

@@ -9,5 +9,13 @@ struct Surface {
     Surface();
 };
 
+struct ModelField;
+
 void DrawSurface(const Surface& surface);
 void DrawModel(const Model* model);
+
+// Every gem of the field, in list order.
+void DrawModels(const ModelField& field);
+
+// The whole 3D pass of a scene without a blade: orbit view, tube, gems, then no program current.
+void DrawStream(int angle, const Surface& surface, const ModelField& field);

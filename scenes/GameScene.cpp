@@ -161,7 +161,7 @@ void GameScene::Draw() {
     BeginOrbitView(angle);
     DrawSurface(*surface);
     DrawParticles(*particles);
-    for (const Model* model : field->models) DrawModel(model);
+    DrawModels(*field);
     DrawBlade(*blade);
     glUseProgram(0);
     glDisable(GL_TEXTURE_2D);

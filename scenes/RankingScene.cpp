@@ -104,10 +104,7 @@ void RankingScene::Update() {
 }
 
 void RankingScene::Draw() {
-    BeginOrbitView(angle);
-    DrawSurface(*surface);
-    for (const Model* model : field->models) DrawModel(model);
-    glUseProgram(0);
+    DrawStream(angle, *surface, *field);
 
     if (bannerTimer > kBannerEnd) {
         if (Texture* banner = DrawableTexture("finish")) {

@@ -100,10 +100,7 @@ void TitleScene::Update() {
 }
 
 void TitleScene::Draw() {
-    BeginOrbitView(angle);
-    DrawSurface(*surface);
-    for (const Model* model : field->models) DrawModel(model);
-    glUseProgram(0);
+    DrawStream(angle, *surface, *field);
 
     // Both pictures are drawn at twice their size, centred: half the window less one width.
     if (Texture* title = DrawableTexture("titlesurf")) {
