@@ -24,6 +24,7 @@ float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(Vec3 v) { return std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z); }
 Vec3 V(const std::array<float, 3>& v) { return {v[0], v[1], v[2]}; }
 bool Same(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+bool Finite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 Plane Level(float y) { return {Vec3{0, y, 0}, Vec3{0, y, 1}, Vec3{1, y, 0}}; }  // normal +y
 
 // The blade plane's unit normal, rounded the way the game rounds it.
@@ -59,13 +60,11 @@ int Caps(const Model& m) { return int(std::count(m.faceIsSurface.begin(), m.face
 
 // Lists parallel, every index in range, nothing non-finite.
 bool WellFormed(const Model& m) {
-    if (m.faces.size() != m.faceIsSurface.size()) return false;
+    bool ok = m.faces.size() == m.faceIsSurface.size() && Finite(m.velocity);
     for (const Face& f : m.faces)
-        for (int i : f)
-            if (i < 0 || i >= int(m.vertices.size())) return false;
-    for (const auto& v : m.vertices)
-        if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2])) return false;
-    return std::isfinite(m.velocity.x) && std::isfinite(m.velocity.y) && std::isfinite(m.velocity.z);
+        for (int i : f) ok = ok && i >= 0 && i < int(m.vertices.size());
+    for (const auto& v : m.vertices) ok = ok && Finite(V(v));
+    return ok;
 }
 
 Model Mesh(std::vector<std::array<float, 3>> vertices, std::vector<Face> faces) {
@@ -145,11 +144,9 @@ TEST(CutPlane, ThroughTheCentreCapsBothHalvesAndPushesThemApart) {
                 EXPECT_TRUE(Same(m->velocity, {push * nHat.x, push * nHat.y, push * nHat.z}));
             }
             EXPECT_NEAR(Area(c.model, false), Area(c.piece, false), 1e-5);  // mirrored caps
-            if (level) {
-                // A level cut closes both halves; the cap is a polygon inscribed in the unit circle.
+            if (level) {  // a level cut closes both halves; the cap is inscribed in the unit circle
                 EXPECT_LT(Openness(c.model) + Openness(c.piece), 1e-5);
-                EXPECT_GT(Area(c.model, false), 0.95);
-                EXPECT_LT(Area(c.model, false), 3.1416);
+                EXPECT_TRUE(Area(c.model, false) > 0.95 && Area(c.model, false) < 3.1416);
             }
         }
     }
@@ -187,14 +184,12 @@ TEST(CutPlane, IndexBookkeepingOfTheFirstCrossedFaces) {
                 if (std::count(m.faces[i].begin(), m.faces[i].end(), index) > 0) return int(i);
             return -1;
         };
-        const auto flags = m.faceIsSurface.begin();
-        const int cap = int(std::find(flags, m.faceIsSurface.end(), false) - flags);
+        const int cap = int(std::find(m.faceIsSurface.begin(), m.faceIsSurface.end(), false) - m.faceIsSurface.begin());
         ASSERT_LT(cap, int(m.faces.size()));
-        const Face& f = firstCaps[half] = m.faces[cap];
         // Anchor V+1; the third crossed face makes the first cap from V+4 and V+5.
+        const Face& f = firstCaps[half] = m.faces[cap];
         EXPECT_EQ(f[0], v + 1);
-        EXPECT_EQ(std::min(f[1], f[2]), v + 4);
-        EXPECT_EQ(std::max(f[1], f[2]), v + 5);
+        EXPECT_EQ(std::minmax({f[1], f[2]}), std::make_pair(v + 4, v + 5));
         // Faces appear as made: first crossed face, second, then the cap ahead of the third's pieces.
         EXPECT_EQ(firstUse(v), firstUse(v + 1));
         EXPECT_EQ(firstUse(v + 2), firstUse(v + 3));
@@ -203,8 +198,7 @@ TEST(CutPlane, IndexBookkeepingOfTheFirstCrossedFaces) {
         EXPECT_EQ(firstUse(v + 4), cap);
     }
     // The two halves' first caps are the same triangle wound opposite ways.
-    EXPECT_EQ(firstCaps[0][1], firstCaps[1][2]);
-    EXPECT_EQ(firstCaps[0][2], firstCaps[1][1]);
+    EXPECT_EQ(firstCaps[0], (Face{firstCaps[1][0], firstCaps[1][2], firstCaps[1][1]}));
 }
 
 TEST(CutPlane, VertexOnThePlaneAndEdgesLyingInIt) {
@@ -232,14 +226,13 @@ TEST(CutPlane, FaceWithThreeMeetingEdgesGetsNoCap) {
     Cut c(Mesh({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {0, 0, 5}, {1, 1, 5}, {1, -1, 5}}, {{0, 1, 2}, {0, 1, 2}, {3, 4, 5}}),
           Level(0));
     ASSERT_EQ(c.Crossed(6), 3);
-    const Model &model = c.model, &piece = c.piece;
-    EXPECT_EQ(Caps(model) + Caps(piece), 0);
+    EXPECT_EQ(Caps(c.model) + Caps(c.piece), 0);
     // The model keeps the quads below (two faces each), the piece the tips.
-    EXPECT_EQ(model.faces, (std::vector<Face>{{2, 6, 7}, {2, 7, 1}, {2, 8, 9}, {2, 9, 1}, {10, 4, 11}}));
-    EXPECT_EQ(piece.faces, (std::vector<Face>{{6, 0, 7}, {8, 0, 9}, {10, 4, 11}}));
-    EXPECT_TRUE(Same(V(model.vertices[10]), {0, 0, 5}));  // the corner on the plane is its own edge point
-    EXPECT_TRUE(Same(V(model.vertices[11]), {1, 0, 5}));
-    EXPECT_EQ(model.velocity.y, 0.0f);  // the only cap candidate had no far corner: no push
+    EXPECT_EQ(c.model.faces, (std::vector<Face>{{2, 6, 7}, {2, 7, 1}, {2, 8, 9}, {2, 9, 1}, {10, 4, 11}}));
+    EXPECT_EQ(c.piece.faces, (std::vector<Face>{{6, 0, 7}, {8, 0, 9}, {10, 4, 11}}));
+    EXPECT_TRUE(Same(V(c.model.vertices[10]), {0, 0, 5}));  // the corner on the plane is its own edge point
+    EXPECT_TRUE(Same(V(c.model.vertices[11]), {1, 0, 5}));
+    EXPECT_EQ(c.model.velocity.y, 0.0f);  // the only cap candidate had no far corner: no push
 }
 
 TEST(CutPlane, MissesAndDegenerateBladesCutNothing) {
@@ -258,15 +251,13 @@ TEST(CutPlane, MissesAndDegenerateBladesCutNothing) {
         SCOPED_TRACE(&k - cases);
         Cut c;
         EXPECT_EQ(DrawsMade([&] { c = Cut(Sphere(5, at), k.p); }), 0);
-        EXPECT_TRUE(WellFormed(c.model) && WellFormed(c.piece));
+        EXPECT_TRUE(WellFormed(c.model) && WellFormed(c.piece) && c.particles.empty());
         EXPECT_EQ(c.model.vertices, whole.vertices);
         EXPECT_EQ(c.model.faces, (k.modelKeeps ? whole : empty).faces);
         EXPECT_EQ(c.model.faceIsSurface, (k.modelKeeps ? whole : empty).faceIsSurface);
         EXPECT_EQ(c.piece.faces, (k.pieceGets ? whole : empty).faces);
         EXPECT_EQ(c.piece.vertices, (k.pieceHasPoints ? whole : empty).vertices);
-        EXPECT_TRUE(c.particles.empty());
-        EXPECT_TRUE(Same(c.model.velocity, {}) && Same(c.piece.velocity, {}));
-        EXPECT_EQ(c.piece.position.y, 30.0f);
+        EXPECT_TRUE(Same(c.model.velocity, {}) && Same(c.piece.velocity, {}) && c.piece.position.y == 30.0f);
     }
 }
 
@@ -285,14 +276,12 @@ TEST(CutPlane, RandomPlanesKeepEveryInvariant) {
             Cut c(original, p);
             const int crossed = c.Crossed(original.vertices.size()), caps = std::max(0, crossed - 2);
             ASSERT_GE(crossed, 0);
-            EXPECT_LE(Caps(c.model), caps);
-            EXPECT_LE(Caps(c.piece), caps);
+            EXPECT_TRUE(Caps(c.model) <= caps && Caps(c.piece) <= caps);
             // Planes that pass clear of every vertex split the outer skin without losing any.
             const Vec3 nHat = UnitNormal(p);
-            const bool clear = std::all_of(original.vertices.begin(), original.vertices.end(), [&](const auto& w) {
-                return std::fabs(Dot(at + V(w), nHat) - Dot(p0, nHat)) >= 1e-3f;
-            });
-            if (!clear) continue;
+            if (std::any_of(original.vertices.begin(), original.vertices.end(),
+                            [&](const auto& w) { return std::fabs(Dot(at + V(w), nHat) - Dot(p0, nHat)) < 1e-3f; }))
+                continue;
             ++checkedArea;
             EXPECT_EQ(Caps(c.model), caps);
             const double skin = Area(original, true);
