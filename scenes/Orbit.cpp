@@ -1,7 +1,9 @@
 #include "scenes/Orbit.h"
 
 #include "app/Input.h"
+#include "mesh/Field.h"
 #include "render/CameraMath.h"
+#include "render/MeshDraw.h"
 
 void StepOrbit(float& orbitSpeed, int& angle, bool leftHeld, bool rightHeld) {
     if (leftHeld) orbitSpeed = orbitSpeed - 20.0f;
@@ -21,4 +23,9 @@ double NextScroll(double scroll, double step) {
     scroll += step;
     if (scroll > 150.0) scroll -= 150.0;
     return scroll;
+}
+
+void StepRestingStream(Surface& surface, ModelField& field) {
+    surface.scroll = NextScroll(surface.scroll, kRestScrollStep);
+    AdvanceModels(field, 0.0f, kRestFallStep, 0.0f);
 }

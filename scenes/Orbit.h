@@ -13,3 +13,12 @@ inline constexpr double kRestScrollStep = static_cast<double>(0.05f);
 
 // Scroll offset after one step; it wraps back past 150 so the texture coordinates stay small.
 double NextScroll(double scroll, double step);
+
+// How far the gems fall per tick while nobody plays.
+inline constexpr float kRestFallStep = -0.55f;
+
+struct Surface;
+struct ModelField;
+
+// One tick of the stream at rest (title and ranking): the tube scrolls and the gems fall.
+void StepRestingStream(Surface& surface, ModelField& field);

@@ -99,8 +99,7 @@ void RankingScene::Update() {
     EscapeCheck();
     UpdateOrbit(orbitSpeed, angle);
     if (StepBannerTimer(bannerTimer, KeyNewlyPressed(' '))) finished = true;
-    surface->scroll = NextScroll(surface->scroll, kRestScrollStep);
-    AdvanceModels(*field, 0.0f, -0.55f, 0.0f);
+    StepRestingStream(*surface, *field);
 }
 
 void RankingScene::Draw() {

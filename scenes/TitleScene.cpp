@@ -55,7 +55,8 @@ TitleScene::TitleScene(std::shared_ptr<SceneContext> context)
     surface = new Surface();
     field = PrewarmField();
     // Run the stream well ahead so the tube is already full when the title first shows.
-    for (double t = 0.0; t < 600.0; t += 0.05f) AdvanceModels(*field, 0.0f, -0.55f, 0.0f);
+    const int steps = WarmUpStepCount();
+    for (int i = 0; i < steps; ++i) AdvanceModels(*field, 0.0f, kRestFallStep, 0.0f);
 }
 
 TitleScene::TitleScene(std::shared_ptr<SceneContext> context, Surface* surface_,
@@ -95,8 +96,7 @@ void TitleScene::Update() {
     UpdateOrbit(orbitSpeed, angle);
     EscapeCheck();
     if (KeyNewlyPressed(' ')) finished = true;
-    surface->scroll = NextScroll(surface->scroll, kRestScrollStep);
-    AdvanceModels(*field, 0.0f, -0.55f, 0.0f);
+    StepRestingStream(*surface, *field);
 }
 
 void TitleScene::Draw() {
