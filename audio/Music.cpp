@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "audio/AudioDevice.h"
+#include "platform/Clock.h"
 
 const char* const kMusicTrackPath = "res/bgm/フライホイール.mp3";
 
@@ -17,15 +17,6 @@ namespace {
 int playersHoldingOutput = 0;
 
 Mix_Music* Track(const MusicPlayer& player) { return static_cast<Mix_Music*>(player.music); }
-
-void LocalTimeOfDay(int& hour, int& minute, int& second) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    hour = local.tm_hour;
-    minute = local.tm_min;
-    second = local.tm_sec;
-}
 
 // Checks the track before handing it to the decoder, which otherwise fills stderr with its own
 // notes about a file that is not sound at all. Reports a problem in one line and returns false.
@@ -99,9 +90,8 @@ void MusicPlayer::Open() {
 }
 
 void MusicPlayer::Play() {
-    int hour, minute, second;
-    LocalTimeOfDay(hour, minute, second);
-    PlayAt(hour, minute, second);
+    const TimeOfDay now = LocalTimeOfDay();
+    PlayAt(now.hour, now.minute, now.second);
 }
 
 void MusicPlayer::PlayAt(int hour, int minute, int second) {
@@ -113,9 +103,8 @@ void MusicPlayer::PlayAt(int hour, int minute, int second) {
 }
 
 void MusicPlayer::RestartIfEnded() {
-    int hour, minute, second;
-    LocalTimeOfDay(hour, minute, second);
-    RestartIfEndedAt(hour, minute, second);
+    const TimeOfDay now = LocalTimeOfDay();
+    RestartIfEndedAt(now.hour, now.minute, now.second);
 }
 
 void MusicPlayer::RestartIfEndedAt(int hour, int minute, int second) {
