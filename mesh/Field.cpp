@@ -69,12 +69,7 @@ ModelField* PrewarmField() {
     ModelField* field = new ModelField;
     for (int step = 0; step < kPrewarmSteps; ++step) {
         for (Model* model : field->models) {
-            model->position.x -= kPrewarmDrift;
-            model->position.y -= kPrewarmDrift;
-            model->position.z -= kPrewarmDrift;
-            model->position.x += model->velocity.x;
-            model->position.y += model->velocity.y;
-            model->position.z += model->velocity.z;
+            Move(*model, -kPrewarmDrift, -kPrewarmDrift, -kPrewarmDrift);
         }
         SpawnTest(*field);
     }
