@@ -16,18 +16,12 @@ const cv::Vec3b kRed(0, 0, 255), kGreen(0, 255, 0), kBlack(0, 0, 0), kWhite(255,
 
 cv::Mat3b Load(const std::string& name) {
     cv::Mat raw = cv::imread(std::string(TORVINEL_SOURCE_DIR) + "/data/res/game/" + name, cv::IMREAD_UNCHANGED);
-    EXPECT_FALSE(raw.empty()) << name << " is missing or does not decode";
-    EXPECT_TRUE(raw.empty() || raw.type() == CV_8UC3) << name << " must be 8-bit three-channel colour";
+    EXPECT_TRUE(!raw.empty() && raw.type() == CV_8UC3) << name << " must decode as 8-bit three-channel colour";
     return raw.empty() || raw.type() != CV_8UC3 ? cv::Mat3b() : cv::Mat3b(raw);
 }
 
 int CountEqual(const cv::Mat3b& image, const cv::Vec3b& colour) {
     return int(std::count(image.begin(), image.end(), colour));
-}
-
-bool CornersAre(const cv::Mat3b& image, const cv::Vec3b& key) {
-    const int r = image.rows - 1, c = image.cols - 1;
-    return image(0, 0) == key && image(0, c) == key && image(r, 0) == key && image(r, c) == key;
 }
 
 double MeanDifference(const cv::Mat3b& a, const cv::Mat3b& b) {
@@ -49,27 +43,25 @@ bool Wraps(const cv::Mat3b& m) {
 }  // namespace
 
 TEST(GameImages, EveryFileDecodesAndLetteringStandsOnItsKeyColour) {
-    for (const char* name : {"UIwindow.jpg", "blue.png", "k_red.png", "CutSurf.png"})
-        EXPECT_GE(Load(name).rows, 8) << name;
+    EXPECT_GE(Load("UIwindow.jpg").rows, 8);
     const std::pair<const char*, cv::Vec3b> pictures[] = {
         {"title.png", kGreen},     {"dot.png", kGreen},     {"SCORE.png", kRed}, {"pressspace.png", kRed},
         {"timelimit.png", kRed},  {"RANKING.png", kRed},  {"finish.png", kRed}};
     for (const auto& [name, key] : pictures) {
         const cv::Mat3b image = Load(name);
         ASSERT_FALSE(image.empty()) << name;
-        const int total = image.rows * image.cols, keyed = CountEqual(image, key);
+        const int total = image.rows * image.cols, keyed = CountEqual(image, key), r = image.rows - 1,
+                  c = image.cols - 1;
         // The surround is see-through, and there is something to see.
-        EXPECT_TRUE(CornersAre(image, key)) << name;
-        EXPECT_GT(keyed, total / 10) << name;
-        EXPECT_GT(total - keyed, total / 20) << name;
+        EXPECT_TRUE(image(0, 0) == key && image(0, c) == key && image(r, 0) == key && image(r, c) == key) << name;
+        EXPECT_TRUE(keyed > total / 10 && total - keyed > total / 20) << name;
     }
 }
 
 TEST(GameImages, DigitSheetHoldsTenCleanCells) {
     const cv::Mat3b digits = Load("num.png");
     // 24-pixel cells drawn at 3x give the 72-pixel digit pitch of the displays.
-    ASSERT_EQ(digits.cols, 24);
-    ASSERT_EQ(digits.rows % 10, 0);
+    ASSERT_TRUE(digits.cols == 24 && digits.rows % 10 == 0);
     const int band = digits.rows / 10;
     std::vector<int> ink(10);
     for (int d = 0; d < 10; ++d) {
@@ -114,7 +106,7 @@ TEST(GameImages, PicturesFitTheScreensAsDrawn) {
 TEST(GameImages, SurfaceTexturesWrapWithoutSeamsOrHoles) {
     for (const char* name : {"blue.png", "k_red.png", "CutSurf.png"}) {
         const cv::Mat3b image = Load(name);
-        ASSERT_FALSE(image.empty()) << name;
+        ASSERT_GE(image.rows, 8) << name;
         EXPECT_TRUE(Wraps(image)) << name;
         EXPECT_EQ(CountEqual(image, kBlack), 0) << name;  // black is their key: a black pixel is a hole
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -13,16 +14,6 @@ namespace {
 
 std::vector<std::string> plays;
 
-// Swaps the cut sound for a counter for the length of a test.
-struct SoundCounter {
-    CutSoundFn saved = cutSoundPlayer;
-    SoundCounter() {
-        plays.clear();
-        cutSoundPlayer = [](const char* path) { plays.emplace_back(path); };
-    }
-    ~SoundCounter() { cutSoundPlayer = saved; }
-};
-
 std::vector<int> DrawsFor(unsigned seed, int count) {
     std::srand(seed);
     std::vector<int> draws(count);
@@ -30,13 +21,12 @@ std::vector<int> DrawsFor(unsigned seed, int count) {
     return draws;
 }
 
-// A seed whose first `draws` rand() values all decline to spawn a gem.
-unsigned SeedWithoutSpawns(int draws) {
+// The first seed whose first `draws` rand() values all decline (or, with `spawn`, whose first
+// accepts) a new gem.
+unsigned Seed(int draws, bool spawn = false) {
     for (unsigned seed = 1;; ++seed) {
-        std::srand(seed);
-        bool ok = true;
-        for (int i = 0; i < draws; ++i) ok = ok && (std::rand() % 48 != 0);
-        if (ok) return seed;
+        const std::vector<int> r = DrawsFor(seed, draws);
+        if (std::all_of(r.begin(), r.end(), [&](int d) { return (d % 48 == 0) == spawn; })) return seed;
     }
 }
 
@@ -55,12 +45,11 @@ BladeGeometry LevelBlade(float y) {
 
 TEST(FieldStep, RemovesOnlyBelowTheFloorAndKeepsOrder) {
     ModelField field;
-    Model* atFloor = Gem({0, 3.0f, 0});
-    Model* high = Gem({0, 10.0f, 0});
+    Model *atFloor = Gem({0, 3.0f, 0}), *high = Gem({0, 10.0f, 0});
     high->velocity = {0.0f, 0.5f, 0.0f};
     field.models = {atFloor, Gem({0, 2.9999f, 0}), high};
     field.cutCount = 5;
-    std::srand(SeedWithoutSpawns(2));
+    std::srand(Seed(2));
     AdvanceModels(field, 0.5f, -1.0f, 0.25f);
     EXPECT_EQ(field.cutCount, 0);
     EXPECT_EQ(field.models, (std::vector<Model*>{atFloor, high}));  // y exactly 3.0 stays
@@ -73,36 +62,31 @@ TEST(FieldStep, RemovesOnlyBelowTheFloorAndKeepsOrder) {
 TEST(FieldStep, SpawnTestsPrewarmAndNewGems) {
     ModelField field;
     // One spawn test per plain step, whatever the scroll.
-    const unsigned quiet = SeedWithoutSpawns(3);
-    const int fourth = DrawsFor(quiet, 4)[3];
-    std::srand(quiet);
+    const int fourth = DrawsFor(Seed(3), 4)[3];
+    std::srand(Seed(3));
     for (float dy : {0.0f, -5.0f, 5.0f}) AdvanceModels(field, 0.0f, dy, 0.0f);
     EXPECT_EQ(std::rand(), fourth);
     EXPECT_TRUE(field.models.empty());
 
     // A spawning draw is followed by the ring angle and the size.
-    unsigned seed = 1;
-    while (DrawsFor(seed, 1)[0] % 48 != 0) ++seed;
+    const unsigned seed = Seed(1, true);
     const std::vector<int> r = DrawsFor(seed, 4);
     std::srand(seed);
     AdvanceModels(field, 0.0f, 0.0f, 0.0f);
     EXPECT_EQ(std::rand(), r[3]);
     ASSERT_EQ(field.models.size(), 1u);
     const Model& gem = *field.models[0];
-    const int degrees = r[1] % 360, n = r[2] % 3 + 3;
+    const double radians = r[1] % 360 * 3.1415 / 180.0;
     EXPECT_TRUE(gem.cuttable && gem.position.y == 150.0f);
-    EXPECT_NEAR(gem.position.x, std::cos(degrees * 3.1415 / 180.0) * 1.25, 1e-5);
-    EXPECT_NEAR(gem.position.z, std::sin(degrees * 3.1415 / 180.0) * 1.15, 1e-5);
-    EXPECT_EQ(gem.vertices.size(), std::size_t((n + 1) * (n + 1)));
+    EXPECT_NEAR(gem.position.x, std::cos(radians) * 1.25, 1e-5);
+    EXPECT_NEAR(gem.position.z, std::sin(radians) * 1.15, 1e-5);
+    EXPECT_EQ(gem.vertices.size(), std::size_t((r[2] % 3 + 4) * (r[2] % 3 + 4)));
 
     // The warm-up: 300 such steps, nothing removed; replay one test per step, two more per gem.
     std::srand(31337);
     std::vector<int> bornAt;
     for (int step = 0; step < 300; ++step)
-        if (std::rand() % 48 == 0) {
-            bornAt.push_back(step);
-            for (int k = 0; k < 2; ++k) std::rand();
-        }
+        if (std::rand() % 48 == 0) bornAt.push_back(step), std::rand(), std::rand();
     const int next = std::rand();
     std::srand(31337);
     std::unique_ptr<ModelField> warm(PrewarmField());
@@ -115,9 +99,8 @@ TEST(FieldStep, SpawnTestsPrewarmAndNewGems) {
 
 TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
     ModelField field;
-    const BladeGeometry blade = LevelBlade(-100.0f);
     ParticleList particles;
-    const unsigned seed = SeedWithoutSpawns(2);
+    const unsigned seed = Seed(2);
     const std::vector<int> r = DrawsFor(seed, 3);
     // {travel this step, spawn tests made, what remains}; the remainder carries over.
     const struct { float dy; int tests; float left; } steps[] = {
@@ -129,7 +112,7 @@ TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
     for (const auto& s : steps) {
         SCOPED_TRACE(s.dy);
         std::srand(seed);
-        AdvanceAndCut(field, 0.0f, s.dy, 0.0f, blade, particles);
+        AdvanceAndCut(field, 0.0f, s.dy, 0.0f, LevelBlade(-100.0f), particles);
         EXPECT_EQ(std::rand(), r[s.tests]);
         // The first exactly: the half units are added in double and rounded back each time.
         EXPECT_NEAR(spawnTravel, s.left, &s == steps ? 0.0f : 1e-6f);
@@ -138,23 +121,23 @@ TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
 }
 
 TEST(FieldStep, SeveralCutsInOneStep) {
-    SoundCounter sound;
+    const CutSoundFn saved = cutSoundPlayer;
+    cutSoundPlayer = [](const char* path) { plays.emplace_back(path); };
+    plays.clear();
     spawnTravel = 0.0f;
     ModelField field;
     Model* a = Gem({0.0f, 20.5f, 0.0f});
     Model* spent = Gem({2.0f, 20.0f, 2.0f}, false);  // already cut once
     Model* high = Gem({0.0f, 40.0f, 0.0f});          // above the blade's reach
     field.models = {a, Gem({1.0f, 19.5f, 1.0f}), spent, high};
-    const BladeGeometry blade = LevelBlade(20.0f);
     ParticleList particles;
-
-    AdvanceAndCut(field, 0.5f, 0.0f, 0.0f, blade, particles);
+    AdvanceAndCut(field, 0.5f, 0.0f, 0.0f, LevelBlade(20.0f), particles);
+    const std::vector<std::string> twice = {"res/se/cut.wav", "res/se/cut.wav"};
     EXPECT_EQ(field.cutCount, 2);
-    EXPECT_EQ(plays, (std::vector<std::string>{"res/se/cut.wav", "res/se/cut.wav"}));
+    EXPECT_EQ(plays, twice);
     ASSERT_EQ(field.models.size(), 6u);
     for (int i : {0, 1, 4, 5}) EXPECT_FALSE(field.models[i]->cuttable) << i;
-    EXPECT_TRUE(high->cuttable);
-    EXPECT_EQ(spent->faces.size(), 32u);
+    EXPECT_TRUE(high->cuttable && spent->faces.size() == 32u);
     EXPECT_FALSE(particles.empty() || a->faces.empty() || field.models[4]->faces.empty());
     // The halves were pushed apart and moved in the same step, pieces included.
     const Model& pieceA = *field.models[4];
@@ -164,8 +147,9 @@ TEST(FieldStep, SeveralCutsInOneStep) {
 
     // Cut models and pieces are never struck again, even lying across the blade.
     const std::size_t sparks = particles.size();
-    AdvanceAndCut(field, 0.0f, 0.0f, 0.0f, blade, particles);
-    EXPECT_TRUE(field.cutCount == 0 && plays.size() == 2u && particles.size() == sparks && field.models.size() == 6u);
+    AdvanceAndCut(field, 0.0f, 0.0f, 0.0f, LevelBlade(20.0f), particles);
+    EXPECT_TRUE(field.cutCount == 0 && plays == twice && particles.size() == sparks && field.models.size() == 6u);
+    cutSoundPlayer = saved;
 }
 
 TEST(FieldStep, BladeHitsModel) {

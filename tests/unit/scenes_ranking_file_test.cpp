@@ -28,22 +28,25 @@ protected:
         fs::permissions(folder, fs::perms::owner_all);
         fs::remove_all(folder);
     }
-    void Write(const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
-    std::string Read(const std::string& path = "") const {
+    std::string Read(const std::string& path) const {
         std::ostringstream text;
-        text << std::ifstream(path.empty() ? file : path, std::ios::binary).rdbuf();
+        text << std::ifstream(path, std::ios::binary).rdbuf();
         return text.str();
     }
-    std::vector<std::string> Entries() const {
+    // The file's text and every name in the folder.
+    std::string Folder() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
-        return names;
+        std::string all = Read(file);
+        for (const std::string& name : names) all += "|" + name;
+        return all;
     }
-    std::string Table() const {
-        std::string text;
-        for (int value : RankingTable) text += std::to_string(value) + " ";
-        return text;
+    // Loads "8 7 6 5 4 3 2 1 " and inserts score.
+    void Start(int score) {
+        std::ofstream(file, std::ios::binary) << "8 7 6 5 4 3 2 1 ";
+        LoadRankingFrom(file.c_str());
+        InsertScore(score);
     }
 
     std::string folder, file;
@@ -55,28 +58,21 @@ void ExpectComplaint(const std::string& what, F f) {
     testing::internal::CaptureStderr();
     f();
     const std::string said = testing::internal::GetCapturedStderr();
-    if (what.empty()) {
-        EXPECT_EQ(said, "");
-    } else {
-        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-        EXPECT_NE(said.find(what), std::string::npos) << said;
-    }
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), what.empty() ? 0 : 1) << said;
+    EXPECT_NE(said.find(what), std::string::npos) << said;
 }
 
-bool AbandonSave(const char*) { return false; }
-[[noreturn]] bool CrashBeforeRename(const char*) { _exit(7); }
+std::string Table() {
+    std::string text;
+    for (int value : RankingTable) text += std::to_string(value) + " ";
+    return text;
+}
 
 }  // namespace
 
 // Load, insert, save, as every finished game does; the file's bytes are checked exactly.
 TEST_F(RankingFileTest, ReadInsertAndWriteBack) {
-    struct Case {
-        const char* before;  // null: no file at all
-        int score;
-        const char* after;
-        const char* complaint;
-    };
-    const Case cases[] = {
+    const struct { const char* before; int score; const char* after; const char* complaint; } cases[] = {
         {"30 20 10 0 0 0 0 0 ", 20, "30 20 20 10 0 0 0 0 ", ""},  // a tie goes below
         {"8 7 6 5 4 3 2 1 ", 1, "8 7 6 5 4 3 2 1 ", ""},
         {"8 7 6 5 4 3 2 1 ", 9, "9 8 7 6 5 4 3 2 ", ""},
@@ -91,62 +87,46 @@ TEST_F(RankingFileTest, ReadInsertAndWriteBack) {
         {"30 99999999999 10 ", -1, "30 30 30 30 30 30 30 30 ", "item 2"},
         {"2147483648", -1, "0 0 0 0 0 0 0 0 ", "item 1"},
         {"2147483647 -2147483648 ", INT_MIN,
-         "2147483647 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 "
-         "-2147483648 ",
-         ""},
+         "2147483647 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 ", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.before ? c.before : "(missing)");
         for (int& slot : RankingTable) slot = 9;  // nothing may survive from before the load
-        if (c.before) Write(c.before); else fs::remove(file);
+        if (c.before) std::ofstream(file, std::ios::binary) << c.before; else fs::remove(file);
         ExpectComplaint(c.complaint, [&] { LoadRankingFrom(file.c_str()); });
         InsertScore(c.score);
         EXPECT_TRUE(SaveRankingTo(file.c_str()));
-        EXPECT_EQ(Read(), c.after);
-        EXPECT_EQ(Entries(), std::vector<std::string>{"ranking.dat"});
+        EXPECT_EQ(Folder(), std::string(c.after) + "|ranking.dat");
     }
 }
 
 TEST_F(RankingFileTest, FailedSaveKeepsTheOldFileAndSaysSoOnce) {
-    Write("8 7 6 5 4 3 2 1 ");
-    LoadRankingFrom(file.c_str());
-    InsertScore(100);
-    const std::string kept = "100 8 7 6 5 4 3 2 ";
-
-    // A write that goes wrong before the swap: old file whole, no stray file, play goes on.
-    rankingBeforeRename = AbandonSave;
-    ExpectComplaint(file, [&] { EXPECT_FALSE(SaveRankingTo(file.c_str())); });
-    rankingBeforeRename = nullptr;
-    EXPECT_EQ(Read(), "8 7 6 5 4 3 2 1 ");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"ranking.dat"});
-    EXPECT_EQ(Table(), kept);
-
-    if (geteuid() != 0) {  // root writes anywhere
-        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-        ExpectComplaint(file, [&] { EXPECT_FALSE(SaveRankingTo(file.c_str())); });
-        fs::permissions(folder, fs::perms::owner_all);
-        EXPECT_EQ(Read(), "8 7 6 5 4 3 2 1 ");
-    }
-    // Even for root: a "folder" that is really a file takes nothing.
+    Start(100);
+    // A write that goes wrong before the swap, a read-only folder (root writes anywhere) and a
+    // "folder" that is really a file: old file whole, no stray file, the table kept, play goes on.
     std::ofstream(folder + "/notafolder") << "x";
     const std::string inside = folder + "/notafolder/ranking.dat";
-    ExpectComplaint(inside, [&] { EXPECT_FALSE(SaveRankingTo(inside.c_str())); });
-    EXPECT_EQ(Table(), kept);
+    for (int failure = 0; failure < 3; ++failure) {
+        rankingBeforeRename = failure == 0 ? +[](const char*) { return false; } : nullptr;
+        if (failure == 1 && geteuid() == 0) continue;
+        if (failure == 1) fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        const std::string& path = failure == 2 ? inside : file;
+        ExpectComplaint(path, [&] { EXPECT_FALSE(SaveRankingTo(path.c_str())); });
+        fs::permissions(folder, fs::perms::owner_all);
+        EXPECT_EQ(Folder(), "8 7 6 5 4 3 2 1 |notafolder|ranking.dat");
+        EXPECT_EQ(Table(), "100 8 7 6 5 4 3 2 ");
+    }
 }
 
 TEST_F(RankingFileTest, SaveInterruptedBeforeTheRenameLeavesTheOldFile) {
-    Write("8 7 6 5 4 3 2 1 ");
-    LoadRankingFrom(file.c_str());
-    InsertScore(50);
-    rankingBeforeRename = CrashBeforeRename;
+    Start(50);
+    rankingBeforeRename = [](const char*) -> bool { _exit(7); };
     EXPECT_EXIT(SaveRankingTo(file.c_str()), testing::ExitedWithCode(7), "");
     rankingBeforeRename = nullptr;
-    EXPECT_EQ(Read(), "8 7 6 5 4 3 2 1 ");
     // The complete new table sits beside it under a temporary name in the same folder.
-    const std::vector<std::string> names = Entries();
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1].rfind("ranking.dat.", 0), 0u);
-    EXPECT_EQ(Read(folder + "/" + names[1]), "50 8 7 6 5 4 3 2 ");
+    const std::string seen = Folder();
+    EXPECT_EQ(seen.rfind("8 7 6 5 4 3 2 1 |ranking.dat|ranking.dat.", 0), 0u) << seen;
+    EXPECT_EQ(Read(folder + "/" + seen.substr(seen.rfind('|') + 1)), "50 8 7 6 5 4 3 2 ");
     EXPECT_TRUE(SaveRankingTo(file.c_str()));  // a later save goes through
-    EXPECT_EQ(Read(), "50 8 7 6 5 4 3 2 ");
+    EXPECT_EQ(Read(file), "50 8 7 6 5 4 3 2 ");
 }
