@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "mesh/VecMath.h"
+
 namespace {
 
 // Edge states: the edge meets the plane, or lies wholly on one side of it.
@@ -39,12 +41,7 @@ struct HalfFaces {
 
 bool IsFinite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
-Vec3 Sub(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec3 Neg(Vec3 a) { return {-a.x, -a.y, -a.z}; }
-Vec3 Cross(Vec3 a, Vec3 b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Vec3 ToVec(const std::array<float, 3>& v) { return {v[0], v[1], v[2]}; }
 
 // Where the edge from A to B meets the plane, in model-local coordinates: both ends are

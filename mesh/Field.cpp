@@ -6,6 +6,7 @@
 #include "audio/SoundEffect.h"
 #include "mesh/Cut.h"
 #include "mesh/Sphere.h"
+#include "mesh/VecMath.h"
 
 CutSoundFn cutSoundPlayer = PlaySoundFile;
 
@@ -42,12 +43,6 @@ void RemoveAt(ModelField& field, std::size_t i) {
     delete field.models[i];
     field.models.erase(field.models.begin() + static_cast<std::ptrdiff_t>(i));
 }
-
-Vec3 Sub(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 Cross(Vec3 a, Vec3 b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 }  // namespace
 

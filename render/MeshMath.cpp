@@ -2,13 +2,13 @@
 
 #include <cmath>
 
+#include "mesh/VecMath.h"
+
 namespace {
 
 Vec3 Point(const float p[3]) { return Vec3{p[0], p[1], p[2]}; }
 
 Vec3 Point(const std::array<float, 3>& p) { return Vec3{p[0], p[1], p[2]}; }
-
-Vec3 Minus(Vec3 a, Vec3 b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
 
 }  // namespace
 
@@ -28,14 +28,11 @@ void FillSurfacePoints(float points[24][3]) {
 }
 
 Vec3 UnitCross(Vec3 u, Vec3 v, Vec3 fallback) {
-    const float x = u.y * v.z - u.z * v.y;
-    const float y = u.z * v.x - u.x * v.z;
-    const float z = u.x * v.y - u.y * v.x;
-    const float squares = x * x + y * y + z * z;
-    const double length = std::sqrt(static_cast<double>(squares));
+    const Vec3 c = Cross(u, v);
+    const double length = std::sqrt(static_cast<double>(Dot(c, c)));
     if (!(length > 0.0) || !std::isfinite(length)) return fallback;
-    return Vec3{static_cast<float>(x / length), static_cast<float>(y / length),
-                static_cast<float>(z / length)};
+    return Vec3{static_cast<float>(c.x / length), static_cast<float>(c.y / length),
+                static_cast<float>(c.z / length)};
 }
 
 std::array<StripVertex, kStripVertices> SurfaceStrip(const Surface& surface) {
@@ -46,7 +43,7 @@ std::array<StripVertex, kStripVertices> SurfaceStrip(const Surface& surface) {
         const Vec3 a = Point(surface.points[i]);
         const Vec3 b = Point(surface.points[12 + i]);
         const Vec3 before = Point(surface.points[(i + 11) % 12]);
-        const Vec3 normal = UnitCross(Minus(b, a), Minus(before, a), up);
+        const Vec3 normal = UnitCross(Sub(b, a), Sub(before, a), up);
         if (i == 0) firstNormal = normal;
 
         StripVertex& bottom = strip[2 * i];
@@ -79,7 +76,7 @@ Vec3 ModelFaceNormal(const Model& model, int face, Vec3 fallback) {
     const Vec3 p = Point(model.vertices[f[0]]);
     const Vec3 q = Point(model.vertices[f[1]]);
     const Vec3 r = Point(model.vertices[f[2]]);
-    return UnitCross(Minus(r, q), Minus(p, q), fallback);
+    return UnitCross(Sub(r, q), Sub(p, q), fallback);
 }
 
 std::array<double, 3> ModelTexCoord(const std::array<float, 3>& vertex, bool surfaceFace) {
