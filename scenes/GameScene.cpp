@@ -150,7 +150,7 @@ void GameScene::Update() {
     // p ends the game, but the rest of this tick still plays out.
     if (keys.pNew) finished = true;
     EscapeCheck();
-    streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
+    const double streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);

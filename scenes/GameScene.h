@@ -68,7 +68,6 @@ public:
     Blade* blade = nullptr;
     ParticleList* particles = nullptr;
     int angle = 0;
-    double streamSpeed = 0.0;  // of the latest tick
 
     static float orbitSpeed;
 };
