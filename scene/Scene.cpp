@@ -74,12 +74,9 @@ void StepScenes() {
         Scene* outgoing = currentScene;
         outgoing->Finalize();
         currentScene = outgoing->NextScene();
-        if (currentScene == nullptr) {
-            // Nothing to hand over to: the game idles on an empty screen.
-            delete outgoing;
-            return;
-        }
         delete outgoing;
+        // Nothing to hand over to: the game idles on an empty screen.
+        if (currentScene == nullptr) return;
         currentScene->Init();
     }
     currentScene->Update();
