@@ -97,10 +97,8 @@ void OnReshape(int width, int height) {
 void OnExit() {
     if (currentScene == nullptr) return;
     currentScene->Finalize();
-    if (currentScene != nullptr) {
-        delete currentScene;
-        currentScene = nullptr;
-    }
+    delete currentScene;
+    currentScene = nullptr;
 }
 
 int RunGame(int argc, char** argv, bool fullScreen) {
