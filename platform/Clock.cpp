@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 
+#include <cerrno>
 #include <ctime>
 #include <sched.h>
 #include <sys/time.h>
@@ -34,7 +35,8 @@ double MonotonicMs() {
 void NanoSleepMs(double milliseconds) {
     const long whole = static_cast<long>(milliseconds * 1e6);
     timespec request{whole / 1000000000L, whole % 1000000000L};
-    while (nanosleep(&request, &request) != 0) {
+    // Only an interruption is worth resuming; any other failure would repeat forever.
+    while (nanosleep(&request, &request) != 0 && errno == EINTR) {
     }
 }
 
