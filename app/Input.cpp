@@ -7,11 +7,7 @@
 #include "platform/Joystick.h"
 
 InputState& Input() {
-    static InputState state = [] {
-        InputState made;
-        std::memset(&made, 0, sizeof made);
-        return made;
-    }();
+    static InputState state{};
     return state;
 }
 
