@@ -2,8 +2,10 @@
 // Named, process-wide resources: one registry per resource type. The registry owns what it
 // holds; everyone else borrows by name for the duration of a call.
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 template <class T>
 class ResourceRegistry {
@@ -14,21 +16,21 @@ public:
     ~ResourceRegistry() { ReleaseAll(); }
 
     // Returns the existing object untouched, or makes a fresh one in its default state.
-    T* Create(std::string name) {
+    T* Create(std::string_view name) {
         auto it = entries.find(name);
         if (it != entries.end()) return it->second;
         T* made = new T();
-        entries.emplace(std::move(name), made);
+        entries.emplace(std::string(name), made);
         return made;
     }
 
-    // Never inserts.
-    T* Get(std::string name) const {
+    // Never inserts. Drawing looks names up every frame, so no key string is built for it.
+    T* Get(std::string_view name) const {
         auto it = entries.find(name);
         return it == entries.end() ? nullptr : it->second;
     }
 
-    void Remove(std::string name) {
+    void Remove(std::string_view name) {
         auto it = entries.find(name);
         if (it == entries.end()) return;
         if (it->second != nullptr) {
@@ -46,7 +48,7 @@ public:
     }
 
 private:
-    std::map<std::string, T*> entries;
+    std::map<std::string, T*, std::less<>> entries;  // std::less<> finds by string_view
 };
 
 // The one registry of a type, made on first use. Function-local statics are destroyed in reverse
