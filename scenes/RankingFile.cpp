@@ -107,6 +107,12 @@ void LoadRankingFrom(const char* path) {
         }
         RankingTable[slot] = holding;
     }
+    // A read that fails (a directory in the file's place, a disk error) looks like the end of
+    // the file above; it is worth a line, since the places it cut short were not really empty.
+    if (std::ferror(file)) {
+        std::fprintf(stderr, "torvinel: could not read all of the ranking %s (%s)\n", path,
+                     std::strerror(errno));
+    }
     std::fclose(file);
 }
 
