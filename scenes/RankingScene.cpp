@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <array>
 
 #include "app/Globals.h"
 #include "app/Input.h"
@@ -68,8 +69,8 @@ void DrawRankingBoard(RankingBoard& board) {
             const int x = BoardRowX(board.slideIn, windowWidth, i);
             const int y = BoardRowY(i);
             DrawSpriteCell(digits, 0, 9 - i, x - 72, y, 3.0f, 3.0f);  // rank i + 1
-            const int v = RankingTable[i];
-            const int quotients[4] = {v / 1000, v / 100, v / 10, v};
+            // Each row reads like the score display: thousands, hundreds, tens, units.
+            const std::array<int, 4> quotients = LayoutScore(RankingTable[i]).quotients;
             for (int d = 0; d < 4; ++d) {
                 DrawSpriteCell(digits, 0, DigitCell(quotients[d]), x + 72 * (d + 1), y, 3.0f, 3.0f);
             }
