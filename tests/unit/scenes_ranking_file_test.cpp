@@ -130,3 +130,11 @@ TEST_F(RankingFileTest, SaveInterruptedBeforeTheRenameLeavesTheOldFile) {
     EXPECT_TRUE(SaveRankingTo(file.c_str()));  // a later save goes through
     EXPECT_EQ(Read(file), "50 8 7 6 5 4 3 2 ");
 }
+
+// Something that opens but cannot be read (a folder where the file should be) is told, not taken
+// for an empty ranking in silence; the table still starts from zeros and the game goes on.
+TEST_F(RankingFileTest, UnreadableRankingIsReported) {
+    fs::create_directory(file);
+    ExpectComplaint(file, [&] { LoadRankingFrom(file.c_str()); });
+    EXPECT_EQ(Table(), "0 0 0 0 0 0 0 0 ");
+}
