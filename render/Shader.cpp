@@ -11,23 +11,20 @@
 
 namespace {
 
-std::string ShaderLog(GLuint shader) {
+// The compiler's or linker's words, folded onto one line; shaders and programs keep them alike.
+std::string InfoLog(GLuint object, void (*getLength)(GLuint, GLenum, GLint*),
+                    void (*getLog)(GLuint, GLsizei, GLsizei*, GLchar*)) {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getLength(object, GL_INFO_LOG_LENGTH, &length);
     if (length <= 0) return std::string();
     std::string log(static_cast<std::size_t>(length), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, &log[0]);
+    getLog(object, length, nullptr, &log[0]);
     return OneLineLog(log);
 }
 
-std::string ProgramLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return std::string();
-    std::string log(static_cast<std::size_t>(length), '\0');
-    glGetProgramInfoLog(program, length, nullptr, &log[0]);
-    return OneLineLog(log);
-}
+std::string ShaderLog(GLuint shader) { return InfoLog(shader, glGetShaderiv, glGetShaderInfoLog); }
+
+std::string ProgramLog(GLuint program) { return InfoLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
 }  // namespace
 
