@@ -10,9 +10,7 @@ cd "$data"
 rm res/game/title.png shader/Binarization.fs res/bgm/*.mp3
 printf 'rubbish\0\377 12 x' >res/ranking.dat
 
-"$E2E_BUILD/torvinel-windowed" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
-pid=$!
-E2E_PIDS+=("$pid")
+e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
 win=$(e2e_wait_window "$pid") || fail "window appeared"
 check "the game starts (frame-rate line)" e2e_wait_for_text "$E2E_WORK/out.txt" 10 "fps:"
 sleep 1

@@ -52,9 +52,7 @@ board_shown() {
 
 export TORVINEL_PROFILE="$E2E_WORK/profile.log" TORVINEL_PROFILE_GL=1
 launched=$EPOCHREALTIME
-"$E2E_BUILD/torvinel-windowed" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
-pid=$!
-E2E_PIDS+=("$pid")
+e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
 win=$(e2e_wait_window "$pid") || { fail "game window appeared"; e2e_finish; exit 1; }
 
 # --- Title ------------------------------------------------------------------------------------

@@ -11,9 +11,7 @@ mkdir -p "$elsewhere"
 
 # One round from the empty folder: title, Space, p. The ranking appears beside the executable.
 cd "$elsewhere"
-"$install/torvinel-windowed" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
-pid=$!
-E2E_PIDS+=("$pid")
+e2e_launch "$install/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
 win=$(e2e_wait_window "$pid") || fail "window appeared"
 check "the game runs from another folder (frame-rate line)" e2e_wait_for_text "$E2E_WORK/out.txt" 10 "fps:"
 sleep 1
@@ -34,9 +32,7 @@ check "held Escape ends it with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" =
 own=$(e2e_data_copy own)
 cd "$own"
 rm -f "$install/res/ranking.dat"
-"$install/torvinel-windowed" >"$E2E_WORK/out2.txt" 2>"$E2E_WORK/err2.txt" &
-pid=$!
-E2E_PIDS+=("$pid")
+e2e_launch "$install/torvinel-windowed" "$E2E_WORK/out2.txt" "$E2E_WORK/err2.txt"
 win=$(e2e_wait_window "$pid") || fail "second window appeared"
 e2e_wait_for_text "$E2E_WORK/out2.txt" 10 "fps:"
 sleep 0.5

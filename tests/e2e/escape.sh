@@ -9,9 +9,7 @@ data=$(e2e_data_copy)
 cd "$data"
 
 launch() {
-  "$E2E_BUILD/torvinel-windowed" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
-  pid=$!
-  E2E_PIDS+=("$pid")
+  e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
   win=$(e2e_wait_window "$pid") || return 1
   e2e_wait_for_text "$E2E_WORK/out.txt" 10 "fps:"
 }

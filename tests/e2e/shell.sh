@@ -8,9 +8,7 @@ data=$(e2e_data_copy)
 
 # Windowed: starts, prints a frame-rate line within two seconds, a held Escape ends it with 0.
 cd "$data"
-"$E2E_BUILD/torvinel-windowed" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt" &
-pid=$!
-E2E_PIDS+=("$pid")
+e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
 check "windowed game prints a frame-rate line within two seconds" e2e_wait_for_text "$E2E_WORK/out.txt" 2 "fps:"
 win=$(e2e_wait_window "$pid") || fail "window appeared"
 if [ -n "${win:-}" ]; then
@@ -32,9 +30,7 @@ if [ -n "${win:-}" ]; then
 fi
 
 # Full screen: the window covers the whole screen.
-"$E2E_BUILD/torvinel" >"$E2E_WORK/out2.txt" 2>"$E2E_WORK/err2.txt" &
-pid=$!
-E2E_PIDS+=("$pid")
+e2e_launch "$E2E_BUILD/torvinel" "$E2E_WORK/out2.txt" "$E2E_WORK/err2.txt"
 win=$(e2e_wait_window "$pid") || fail "full-screen window appeared"
 if [ -n "${win:-}" ]; then
   sleep 1

@@ -49,6 +49,14 @@ e2e_data_copy() {
   echo "$dir"
 }
 
+# Starts a game executable in the background with its stdout and stderr in the given files; sets
+# pid and makes sure the game is stopped when the script ends.
+e2e_launch() {
+  "$1" >"$2" 2>"$3" &
+  pid=$!
+  E2E_PIDS+=("$pid")
+}
+
 # Waits until a window with the game's title is mapped, gives it the keyboard (there is no window
 # manager to do it) and prints its id. With a process id, only that process's window counts.
 e2e_wait_window() {
