@@ -16,6 +16,21 @@ RankingSaveHook rankingBeforeRename = nullptr;
 
 namespace {
 
+std::string& RankingPathStorage() {
+    static std::string path = "res/ranking.dat";
+    return path;
+}
+
+// Makes every missing folder above the file, private to the player as per-user data should be.
+bool MakeParentFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
 enum class ItemResult { Read, End, NotANumber, OutOfRange };
 
 void SkipSpace(std::FILE* file) {
@@ -116,7 +131,14 @@ void LoadRankingFrom(const char* path) {
     std::fclose(file);
 }
 
-void LoadRanking() { LoadRankingFrom(kRankingPath); }
+void SetRankingPath(const std::string& path) { RankingPathStorage() = path; }
+
+const std::string& RankingPath() { return RankingPathStorage(); }
+
+void LoadRanking() {
+    // With nowhere to keep it, the table simply carries on in memory from game to game.
+    if (!RankingPath().empty()) LoadRankingFrom(RankingPath().c_str());
+}
 
 void InsertScore(int s) {
     int i = 0;
@@ -136,6 +158,10 @@ bool SaveRankingTo(const char* path) {
 
     // Write the whole table beside the old file, then swap it in with one rename, so that at
     // every moment one complete ranking file exists under the real name.
+    if (!MakeParentFolders(path)) {
+        ReportSaveFailure(path, "mkdir", errno);
+        return false;
+    }
     std::string tempPath = std::string(path) + ".XXXXXX";
     const int fd = ::mkstemp(&tempPath[0]);
     if (fd < 0) {
@@ -176,4 +202,12 @@ bool SaveRankingTo(const char* path) {
     return true;
 }
 
-void SaveRanking() { SaveRankingTo(kRankingPath); }
+void SaveRanking() {
+    if (!RankingPath().empty()) SaveRankingTo(RankingPath().c_str());
+}
+
+void RankScore(int score) {
+    LoadRanking();
+    InsertScore(score);
+    SaveRanking();
+}

@@ -1,11 +1,17 @@
 #pragma once
 // The eight best scores, best first, kept in "res/ranking.dat" as eight "%d " items.
 
+#include <string>
+
 inline constexpr int kRankingSlots = 8;
-inline constexpr const char kRankingPath[] = "res/ranking.dat";
 
 // The table the ranking board shows; the file, not memory, carries it from game to game.
 extern int RankingTable[kRankingSlots];
+
+// Where the table is kept: "res/ranking.dat" relative to the data folder unless start-up chooses
+// a per-player file. An empty path keeps the table in memory only (nowhere to save it).
+void SetRankingPath(const std::string& path);
+const std::string& RankingPath();
 
 // Fills RankingTable from the file. A slot whose item is missing or unreadable repeats the last
 // value read (0 if none); a missing file gives eight zeros.
@@ -14,9 +20,12 @@ void LoadRanking();
 // Puts s directly below every entry greater than or equal to it; the eighth entry drops out.
 void InsertScore(int s);
 
-// Writes RankingTable back. The old file is replaced only once the new one is complete, so a
+// Writes RankingTable back, making the file's folder first if it is missing. The old file is replaced only once the new one is complete, so a
 // failed or interrupted save leaves it whole; a failure is reported on stderr and play goes on.
 void SaveRanking();
+
+// One finished game: load, insert the score, save. The ranking board calls this once per game.
+void RankScore(int score);
 
 // The same on any path (tests use their own folders). The save returns true when the file was
 // replaced.

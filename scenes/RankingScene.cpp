@@ -23,11 +23,9 @@
 float RankingScene::orbitSpeed = 0.0f;
 
 RankingBoard::RankingBoard(int score_) {
-    LoadRanking();
     score = score_;
     slideIn = 300;
-    InsertScore(score);
-    SaveRanking();
+    RankScore(score);
 }
 
 bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed) {
