@@ -98,10 +98,13 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
-    if (currentScene == nullptr) return;
-    currentScene->Finalize();
-    delete currentScene;
-    currentScene = nullptr;
+    if (currentScene != nullptr) {
+        currentScene->Finalize();
+        delete currentScene;
+        currentScene = nullptr;
+    }
+    // Shared by every scene, so freed only once the last one is gone.
+    FreeSharedStream();
 }
 
 int RunGame(int argc, char** argv, bool fullScreen) {
