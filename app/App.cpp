@@ -13,6 +13,7 @@
 #include "app/Tick.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
+#include "platform/KeyboardFocus.h"
 #include "render/Camera.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
@@ -66,6 +67,8 @@ WindowSize ClampWindowSize(int width, int height) {
 }
 
 void OnTimer(int) {
+    // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
+    if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
     const TickHooks hooks{NowTickMs, SleepMs, StepScenesMaybeProfiled, stdout};
     RunTick(pacer, hooks);
     glutPostRedisplay();
@@ -95,10 +98,13 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
-    if (currentScene == nullptr) return;
-    currentScene->Finalize();
-    delete currentScene;
-    currentScene = nullptr;
+    if (currentScene != nullptr) {
+        currentScene->Finalize();
+        delete currentScene;
+        currentScene = nullptr;
+    }
+    // Shared by every scene, so freed only once the last one is gone.
+    FreeSharedStream();
 }
 
 int RunGame(int argc, char** argv, bool fullScreen) {

@@ -1,7 +1,11 @@
 #include "app/Input.h"
 
 #include <GL/freeglut.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <iterator>
 
 #include "app/Globals.h"
 #include "platform/Joystick.h"
@@ -45,7 +49,34 @@ void CopyInputHistory() {
 
 void OnKeyDown(unsigned char key, int, int) { Input().keys[key] = 1; }
 
-void OnKeyUp(unsigned char key, int, int) { Input().keys[key] = 0; }
+void OnKeyUp(unsigned char key, int, int) {
+    // The release comes translated with the modifiers held at that moment, not at the press: d
+    // pressed, Shift pressed, d released arrives as 'D'. A letter's lower case, upper case and
+    // control code are one key, so its release lets go of all three; any other key only of itself.
+    // (Backspace, Tab and Enter arrive as the control codes of h, i and m, none of them a key of
+    // the game.)
+    InputState& in = Input();
+    in.keys[key] = 0;
+    const int letter = key >= 1 && key <= 26 ? key + 'a' - 1 : std::tolower(key);
+    if (letter >= 'a' && letter <= 'z') {
+        in.keys[letter] = 0;
+        in.keys[std::toupper(letter)] = 0;
+        in.keys[letter - 'a' + 1] = 0;
+    }
+}
+
+bool AnyKeyDown() {
+    const InputState& in = Input();
+    const auto down = [](unsigned char b) { return b != 0; };
+    return std::any_of(std::begin(in.keys), std::end(in.keys), down) ||
+           std::any_of(std::begin(in.arrows), std::end(in.arrows), down);
+}
+
+void ReleaseAllKeys() {
+    InputState& in = Input();
+    std::memset(in.keys, 0, sizeof in.keys);
+    std::memset(in.arrows, 0, sizeof in.arrows);
+}
 
 namespace {
 

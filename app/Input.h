@@ -52,7 +52,16 @@ bool ArrowHeld(int arrow);
 // End of tick: what is down now becomes "the previous tick" for the next one.
 void CopyInputHistory();
 
-// GLUT callbacks; they only record.
+// True while any key or arrow is down.
+bool AnyKeyDown();
+
+// Lets go of every key and arrow: once the window has lost the keyboard, the releases of the keys
+// still held go to another window and never arrive here.
+void ReleaseAllKeys();
+
+// GLUT callbacks; they only record. A key's press sets the byte of the character it arrives as
+// (with Shift, the upper case); its release lets go of that byte whatever modifiers are down by
+// then.
 void OnKeyDown(unsigned char key, int x, int y);
 void OnKeyUp(unsigned char key, int x, int y);
 void OnSpecialKeyDown(int key, int x, int y);

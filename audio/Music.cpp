@@ -2,12 +2,14 @@
 
 #include <SDL_mixer.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "audio/AudioDevice.h"
+#include "audio/Mp3Frames.h"
 #include "platform/Clock.h"
+#include "platform/DataFile.h"
+#include "platform/LibraryNoise.h"
 
 const char* const kMusicTrackPath = "res/bgm/フライホイール.mp3";
 
@@ -18,24 +20,23 @@ int playersHoldingOutput = 0;
 
 Mix_Music* Track(const MusicPlayer& player) { return static_cast<Mix_Music*>(player.music); }
 
-// Checks the track before handing it to the decoder, which otherwise fills stderr with its own
-// notes about a file that is not sound at all. Reports a problem in one line and returns false.
-bool TrackLooksPlayable(const char* path, int mediaType) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+// Far beyond a 68-second track in any format the mixer plays.
+constexpr std::size_t kMaxMusicBytes = 32u << 20;
+
+// Reads the track and checks it before handing it to the decoder, which otherwise fills stderr
+// with its own notes about a file that is damaged or not sound at all. Reports a problem in one
+// line and returns false.
+bool ReadPlayableTrack(const char* path, int mediaType, std::string& bytes) {
+    std::string why;
+    Mp3Shape shape;
+    if (!ReadDataFile(path, kMaxMusicBytes, bytes, why)) {
         std::fprintf(stderr, "Sound: cannot open the music \"%s\" (%s); the game goes on without it.\n",
-                     path, std::strerror(errno));
+                     path, why.c_str());
         return false;
     }
-    unsigned char head[3] = {0, 0, 0};
-    size_t got = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    if (mediaType != MediaMp3) return true;
-    bool id3Tag = got == 3 && head[0] == 'I' && head[1] == 'D' && head[2] == '3';
-    bool frameSync = got >= 2 && head[0] == 0xff && (head[1] & 0xe0) == 0xe0;
-    if (!id3Tag && !frameSync) {
-        std::fprintf(stderr, "Sound: the music \"%s\" is not an MP3 file; the game goes on without it.\n",
-                     path);
+    if (mediaType == MediaMp3 && !ScanMp3(bytes, shape, why)) {
+        std::fprintf(stderr, "Sound: the music \"%s\" %s; the game goes on without it.\n", path, why.c_str());
+        bytes.clear();
         return false;
     }
     return true;
@@ -82,11 +83,16 @@ void MusicPlayer::Open() {
         holdsOutput = true;
         ++playersHoldingOutput;
     }
-    if (!TrackLooksPlayable(kMusicTrackPath, mediaType)) return;
-    music = Mix_LoadMUS(kMusicTrackPath);
-    if (music == nullptr)
+    if (!ReadPlayableTrack(kMusicTrackPath, mediaType, trackBytes)) return;
+    // The decoder streams from these bytes for as long as the track is open.
+    const std::string said = CaptureStderr([this] {
+        music = Mix_LoadMUS_RW(SDL_RWFromConstMem(trackBytes.data(), static_cast<int>(trackBytes.size())), 1);
+    });
+    if (music == nullptr) {
         std::fprintf(stderr, "Sound: cannot decode the music \"%s\" (%s); the game goes on without it.\n",
-                     kMusicTrackPath, Mix_GetError());
+                     kMusicTrackPath, WithLibraryWords(Mix_GetError(), said).c_str());
+        trackBytes.clear();
+    }
 }
 
 void MusicPlayer::Play() {
@@ -119,6 +125,7 @@ void MusicPlayer::Close() {
         Mix_FreeMusic(Track(*this));
         music = nullptr;
     }
+    trackBytes.clear();
     if (holdsOutput && --playersHoldingOutput == 0) AudioDeviceClose();
     delete this;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The looping background track.
+#include <string>
 
 enum MediaType : int {
     MediaNone = 0,
@@ -31,6 +32,7 @@ struct MusicPlayer {
     int startMinute = 0;
     int startSecond = 0;
     void* music = nullptr;     // decoded track (Mix_Music), owned; null when the open failed
+    std::string trackBytes;    // the track's file, read once; the decoder streams from it
     bool holdsOutput = false;  // this player keeps the audio output open until it closes
 
     void Open();

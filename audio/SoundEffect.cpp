@@ -7,8 +7,13 @@
 #include <vector>
 
 #include "audio/AudioDevice.h"
+#include "platform/DataFile.h"
+#include "platform/LibraryNoise.h"
 
 namespace {
+
+// A short effect; far more than any cut sound needs (about 45 s of CD sound).
+constexpr std::size_t kMaxEffectBytes = 8u << 20;
 
 // Decoded effects by path. A null chunk remembers a file that could not be loaded, so a bad file
 // is reported once rather than at every cut.
@@ -29,14 +34,17 @@ Mix_Chunk* FindOrLoad(const char* path) {
     for (const CachedEffect& entry : cache)
         if (entry.path == path) return entry.chunk;
     Mix_Chunk* chunk = nullptr;
-    if (SDL_RWops* file = SDL_RWFromFile(path, "rb")) {
-        chunk = Mix_LoadWAV_RW(file, 1);
+    std::string bytes, why;
+    if (ReadDataFile(path, kMaxEffectBytes, bytes, why)) {
+        // The chunk keeps its own decoded copy; the file's bytes can go afterwards.
+        const std::string said = CaptureStderr([&] {
+            chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+        });
         if (chunk == nullptr)
-            std::fprintf(stderr, "Sound: cannot decode \"%s\" (%s); the game goes on without it.\n",
-                         path, Mix_GetError());
+            std::fprintf(stderr, "Sound: cannot decode \"%s\" (%s); the game goes on without it.\n", path,
+                         WithLibraryWords(Mix_GetError(), said).c_str());
     } else {
-        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path,
-                     SDL_GetError());
+        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
     }
     cache.push_back(CachedEffect{path, chunk});
     return chunk;

@@ -2,7 +2,8 @@
 
 #include "render/Shader.h"
 
-#include <cstdio>
+#include <cstring>
+#include <set>
 #include <string>
 
 #include "platform/GlContext.h"
@@ -26,17 +27,26 @@ std::string ShaderLog(GLuint shader) { return InfoLog(shader, glGetShaderiv, glG
 
 std::string ProgramLog(GLuint program) { return InfoLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
-}  // namespace
+// Reads one stage's source; a file that cannot be used is told once and its stage left out.
+bool ReadStage(const char* path, std::string& source) {
+    std::string why;
+    if (ReadShaderSource(path, source, &why)) return true;
+    ReportOnce("torvinel: cannot load shader \"" + std::string(path ? path : "") + "\": " + why);
+    return false;
+}
 
-bool CompileShaderFile(std::uint32_t shader, const char* path) {
-    std::string source;
-    if (!ReadShaderSource(path, source)) {
-        ReportOnce("torvinel: cannot read shader \"" + std::string(path ? path : "") + "\"");
-        return false;
-    }
-    const GLchar* text = source.data();
-    const GLint length = static_cast<GLint>(source.size());  // the file needs no final zero
-    glShaderSource(shader, 1, &text, &length);
+bool CompileSource(GLuint shader, const char* path, const std::string& source) {
+    // The file's bytes as they are (it needs no final zero), then a comment naming the stage.
+    // Mesa's shader cache knows a source only by its text: once a file has compiled as one
+    // stage, compiling the same text as the other stage is skipped as a success, and the link
+    // that follows crashes. That happens when the vertex and fragment files are swapped on a
+    // machine that has run the game before; with the stage in the text, each stage has its own key.
+    GLint type = 0;
+    glGetShaderiv(shader, GL_SHADER_TYPE, &type);
+    const char* stage = type == GL_VERTEX_SHADER ? "\n// vertex stage\n" : "\n// fragment stage\n";
+    const GLchar* texts[2] = {source.data(), stage};
+    const GLint lengths[2] = {static_cast<GLint>(source.size()), static_cast<GLint>(std::strlen(stage))};
+    glShaderSource(shader, 2, texts, lengths);
     glCompileShader(shader);
     GLint compiled = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -47,7 +57,38 @@ bool CompileShaderFile(std::uint32_t shader, const char* path) {
     return true;
 }
 
+// Source pairs whose build failed in this run: a stage given but not read or not compiled, or
+// no link. The title builds its programs on every visit; such a pair would fail the same way
+// again, and some drivers crash when asked to link it a second time, so it is not built again
+// until its files change.
+std::set<std::string>& FailedBuilds() {
+    static std::set<std::string> failed;
+    return failed;
+}
+
+bool Linked(GLuint program) {
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    return linked != 0;
+}
+
+}  // namespace
+
+bool CompileShaderFile(std::uint32_t shader, const char* path) {
+    std::string source;
+    return ReadStage(path, source) && CompileSource(shader, path, source);
+}
+
 bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const char* fragmentPath) {
+    std::string vertexSource, fragmentSource;
+    const bool haveVertex = ReadStage(vertexPath, vertexSource);
+    const bool haveFragment = fragmentPath != nullptr && ReadStage(fragmentPath, fragmentSource);
+    const std::string sources = std::to_string(haveVertex ? vertexSource.size() : 0) + ":" +
+                                std::to_string(haveFragment ? fragmentSource.size() : 0) + ":" +
+                                vertexSource + fragmentSource;
+    // The object keeps what the failed build left, as it would after building it again.
+    if (FailedBuilds().count(sources) != 0) return program.program != 0 && Linked(program.program);
+
     if (program.program != 0) {
         // Each visit to the title builds again; the stages went with the old program (they
         // were flagged for deletion when it was built).
@@ -58,8 +99,9 @@ bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const cha
     const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
     program.vertexShader = static_cast<std::int32_t>(vertex);
     program.fragmentShader = static_cast<std::int32_t>(fragment);
-    if (vertex == 0 || !CompileShaderFile(vertex, vertexPath)) program.vertexShader = -1;
-    if (fragment == 0 || fragmentPath == nullptr || !CompileShaderFile(fragment, fragmentPath))
+    if (vertex == 0 || !haveVertex || !CompileSource(vertex, vertexPath, vertexSource))
+        program.vertexShader = -1;
+    if (fragment == 0 || !haveFragment || !CompileSource(fragment, fragmentPath, fragmentSource))
         program.fragmentShader = -1;
 
     program.program = glCreateProgram();
@@ -70,15 +112,15 @@ bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const cha
     if (fragment != 0) glDeleteShader(fragment);
 
     glLinkProgram(program.program);
-    GLint linked = 0;
-    glGetProgramiv(program.program, GL_LINK_STATUS, &linked);
-    if (linked == 0) {
+    const bool linked = Linked(program.program);
+    if (!linked) {
         ReportOnce("torvinel: shader program \"" + std::string(vertexPath ? vertexPath : "") + "\" + \"" +
                    std::string(fragmentPath ? fragmentPath : "") + "\" does not link: " +
                    ProgramLog(program.program));
-        return false;
     }
-    return true;
+    const bool stageLeftOut = program.vertexShader == -1 || (fragmentPath != nullptr && program.fragmentShader == -1);
+    if (!linked || stageLeftOut) FailedBuilds().insert(sources);
+    return linked;
 }
 
 void ReleaseResource(ShaderProgram* program) {

@@ -18,10 +18,12 @@ void LoadTexture(Texture& texture, const char* path, int rows, ColorKey key) {
     texture.rows = rows < 1 ? 1 : rows;  // a zero row count would divide by zero when drawn
     glEnable(GL_TEXTURE_2D);
 
-    cv::Mat decoded;
+    // A picture the driver cannot take would upload nothing and draw white; it is refused first.
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     KeyedImage image;
     std::string why;
-    if (!DecodeImageFile(path, decoded, why) || !MakeKeyedImage(decoded, key, image, why)) {
+    if (!LoadKeyedImage(path, maxSide > 0 ? maxSide : 1024, key, image, why)) {
         // The game goes on: an unloaded texture is simply not drawn, and a texture loaded on an
         // earlier visit keeps its old picture.
         ReportOnce("torvinel: cannot load image \"" + std::string(path ? path : "") + "\": " + why);

@@ -1,10 +1,12 @@
 #include "render/TextureMath.h"
 
-#include <cstdio>
-#include <cstring>
+#include <new>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+
+#include "platform/DataFile.h"
+#include "platform/LibraryNoise.h"
 
 namespace {
 
@@ -84,49 +86,117 @@ bool MakeKeyedImage(const cv::Mat& decoded, ColorKey key, KeyedImage& out, std::
 
 namespace {
 
-// A PNG cut short (a failed download, a full disk) makes libpng print its own error on top of
-// ours; it is recognised by the missing end chunk and refused before decoding.
-bool IsTruncatedPng(std::FILE* file) {
-    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    static const unsigned char endChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
-    unsigned char head[8];
-    if (std::fread(head, 1, 8, file) != 8 || std::memcmp(head, signature, 8) != 0) return false;
-    unsigned char tail[12];
-    if (std::fseek(file, -12, SEEK_END) != 0 || std::fread(tail, 1, 12, file) != 12) return true;
-    return std::memcmp(tail, endChunk, 12) != 0;
+std::uint32_t BigEndian(const std::string& bytes, std::size_t at, int count) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < count; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+
+bool IsPng(const std::string& bytes) { return bytes.compare(0, 8, kPngSignature, 8) == 0; }
+
+// A PNG cut short (a failed download, a full disk) is recognised by its missing end chunk.
+bool IsTruncatedPng(const std::string& bytes) {
+    static const char endChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', '\xAE', '\x42', '\x60', '\x82'};
+    return bytes.size() < 20 || bytes.compare(bytes.size() - 12, 12, endChunk, 12) != 0;
+}
+
+// Walks the JPEG's marker segments to its start-of-frame, which holds the height and the width.
+bool JpegSize(const std::string& bytes, long long& width, long long& height) {
+    std::size_t at = 2;
+    while (at + 1 < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[at]) != 0xFF) return false;
+        const unsigned char marker = static_cast<unsigned char>(bytes[at + 1]);
+        if (marker == 0xFF) {  // fill byte
+            at += 1;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // no length follows
+            at += 2;
+            continue;
+        }
+        if (marker == 0xD9 || marker == 0xDA || at + 4 > bytes.size()) return false;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            if (at + 9 > bytes.size()) return false;
+            height = BigEndian(bytes, at + 5, 2);
+            width = BigEndian(bytes, at + 7, 2);
+            return true;
+        }
+        at += 2 + BigEndian(bytes, at + 2, 2);
+    }
+    return false;
 }
 
 }  // namespace
 
-bool DecodeImageFile(const char* path, cv::Mat& decoded, std::string& why) {
-    if (path == nullptr || path[0] == '\0') {
-        why = "no file name";
+bool PictureSize(const std::string& bytes, long long& width, long long& height) {
+    if (IsPng(bytes)) {
+        if (bytes.size() < 24 || bytes.compare(12, 4, "IHDR") != 0) return false;
+        width = BigEndian(bytes, 16, 4);
+        height = BigEndian(bytes, 20, 4);
+        return true;
+    }
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") == 0) return JpegSize(bytes, width, height);
+    return false;
+}
+
+bool PictureSizeAllowed(long long width, long long height, long long maxSide, std::string& why) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width < 1 || height < 1) {
+        why = "no pixels: " + size;
         return false;
     }
-    {
-        // Checked first so a missing file gives our one message, not the decoder's warning too.
-        std::FILE* file = std::fopen(path, "rb");
-        if (file == nullptr) {
-            why = "cannot open the file";
-            return false;
-        }
-        const bool truncated = IsTruncatedPng(file);
-        std::fclose(file);
-        if (truncated) {
-            why = "the PNG file is cut short";
-            return false;
-        }
-    }
-    try {
-        decoded = cv::imread(path, cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR);
-    } catch (const cv::Exception& e) {
-        decoded.release();
-        why = "decoder failed: " + e.err;
-        return false;
-    }
-    if (decoded.empty()) {
-        why = "missing, unreadable or not a picture the decoder knows";
+    if (width > maxSide || height > maxSide || width * height > kMaxPicturePixels) {
+        why = "too large: " + size + " (the game takes at most " + std::to_string(maxSide) +
+              " a side and " + std::to_string(kMaxPicturePixels) + " in all)";
         return false;
     }
     return true;
+}
+
+bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std::string& why) {
+    decoded.release();
+    std::string bytes;
+    long long width = 0, height = 0;
+    if (!ReadDataFile(path, kMaxPictureFileBytes, bytes, why)) return false;
+    if (!PictureSize(bytes, width, height)) {
+        why = "not a PNG or JPEG picture";
+        return false;
+    }
+    if (!PictureSizeAllowed(width, height, maxSide, why)) return false;
+    // Checked here, or libpng would print its own error on top of ours.
+    if (IsPng(bytes) && IsTruncatedPng(bytes)) {
+        why = "the PNG file is cut short";
+        return false;
+    }
+    const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, &bytes[0]);
+    std::string failure;
+    const std::string said = CaptureStderr([&] {
+        try {
+            decoded = cv::imdecode(encoded, cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR);
+        } catch (const cv::Exception& e) {
+            failure = e.err;
+        } catch (const std::bad_alloc&) {
+            failure = "out of memory";
+        }
+    });
+    if (!decoded.empty() && failure.empty()) return true;
+    decoded.release();
+    why = WithLibraryWords("the decoder could not read it", failure.empty() ? said : failure);
+    return false;
+}
+
+bool LoadKeyedImage(const char* path, long long maxSide, ColorKey key, KeyedImage& out, std::string& why) {
+    try {
+        cv::Mat decoded;
+        return DecodeImageFile(path, maxSide, decoded, why) && MakeKeyedImage(decoded, key, out, why);
+    } catch (const std::bad_alloc&) {
+        why = "not enough memory to load it";
+    } catch (const cv::Exception& e) {
+        why = WithLibraryWords("could not convert it", e.err);
+    }
+    out = KeyedImage();
+    return false;
 }

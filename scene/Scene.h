@@ -37,3 +37,7 @@ void StepScenes();
 
 // Makes the game's first scene; defined with the title scene.
 Scene* MakeFirstScene(std::shared_ptr<SceneContext> context);
+
+// At exit, after the last scene: frees the tube and the falling field (with its gems) that the
+// first scene made for all of them. Defined with the title scene.
+void FreeSharedStream();

@@ -21,6 +21,14 @@
 
 float TitleScene::orbitSpeed = 0.0f;
 
+namespace {
+
+// What the first title made for every scene; freed at exit once no scene is left.
+Surface* sharedSurface = nullptr;
+ModelField* sharedField = nullptr;
+
+}  // namespace
+
 const TitleResource kTitleResources[kTitleResourceCount] = {
     {TitleResourceKind::Shader, "Shader", "shader/Binarization.vs", "shader/Binarization.fs", 0, {}},
     {TitleResourceKind::Shader, "multitexture", "shader/multitexture.vs", "shader/multitexture.fs", 0, {}},
@@ -50,10 +58,17 @@ Scene* MakeFirstScene(std::shared_ptr<SceneContext> context) {
     return new TitleScene(std::move(context));
 }
 
+void FreeSharedStream() {
+    delete sharedSurface;
+    delete sharedField;
+    sharedSurface = nullptr;
+    sharedField = nullptr;
+}
+
 TitleScene::TitleScene(std::shared_ptr<SceneContext> context)
     : Scene(std::move(context)), angle(0) {
-    surface = new Surface();
-    field = PrewarmField();
+    surface = sharedSurface = new Surface();
+    field = sharedField = PrewarmField();
     // Run the stream well ahead so the tube is already full when the title first shows.
     const int steps = WarmUpStepCount();
     for (int i = 0; i < steps; ++i) AdvanceModels(*field, 0.0f, kRestFallStep, 0.0f);

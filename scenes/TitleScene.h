@@ -23,7 +23,7 @@ public:
     void Draw() override;
     Scene* NextScene() override;
 
-    Surface* surface = nullptr;  // shared by all scenes, owned by none
+    Surface* surface = nullptr;  // shared by all scenes; freed at exit (FreeSharedStream)
     ModelField* field = nullptr;
     int angle = 0;
 

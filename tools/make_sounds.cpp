@@ -5,9 +5,10 @@
 //   make_sounds <music.wav> <cut.wav>
 //
 // The track is 32 bars at 120 beats per minute (64 s) followed by a ringing tonic chord that has
-// died away by 68 s, then a little silence. The game restarts the track by the clock after 68
-// whole seconds, which lands anywhere between 67 and 69 s of real time, so the loop point always
-// falls in the quiet tail and the restart sounds like the next downbeat.
+// died away by 66.8 s; the file ends at 67.0 s. The game restarts the track once 68 whole seconds
+// of the clock have passed, which comes between 67.0 and 68.0 s after the start: always after the
+// last note, so a restart never cuts the chord and sounds like the next downbeat after a short
+// rest. The MP3 encoder's padding adds about 0.06 s, which still ends within 68.0 s.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -20,6 +21,8 @@ const int kRate = 44100;
 const double kPi = 3.14159265358979323846;
 const double kBeat = 0.5;  // seconds per beat at 120 bpm
 const double kBar = 4 * kBeat;
+const double kTrackSeconds = 67.0;  // the earliest the game's clock can restart the track
+const double kSilentFrom = 66.8;    // the closing chord's fade ends here
 
 struct Stereo {
     std::vector<float> left, right;
@@ -196,7 +199,7 @@ void Echo(Stereo& s) {
 }
 
 Stereo MakeMusic() {
-    Stereo out(69.5);
+    Stereo out(kTrackSeconds);
     Noise noise(12345u);
     const std::vector<float> kick = Kick();
     const int arpOrder[8] = {0, 1, 2, 3, 2, 1, 2, 1};
@@ -252,12 +255,12 @@ Stereo MakeMusic() {
 
     // The closing Cmaj7 rings out and is gone before the restart can come.
     const double end = 32 * kBar;
-    Mix(out, At(end), Pluck(MidiHz(48), 3.0, 0.7), 0.34f, 0.f);
+    Mix(out, At(end), Pluck(MidiHz(48), kSilentFrom - end, 0.6), 0.34f, 0.f);
     const int finalTones[4] = {60, 64, 67, 71};
     for (int k = 0; k < 4; ++k) {
-        Mix(out, At(end + k * 0.09), Pluck(MidiHz(finalTones[k]), 3.5, 0.8), 0.14f,
+        Mix(out, At(end + k * 0.09), Pluck(MidiHz(finalTones[k]), kSilentFrom - end - k * 0.09, 0.65), 0.14f,
             -0.3f + 0.2f * float(k));
-        Mix(out, At(end), Pad(MidiHz(finalTones[k]), 0.8, 0.2, 2.4), 0.03f, 0.f);
+        Mix(out, At(end), Pad(MidiHz(finalTones[k]), 0.8, 0.2, 1.8), 0.03f, 0.f);
     }
     Echo(out);
 
@@ -266,7 +269,7 @@ Stereo MakeMusic() {
     for (size_t i = 0; i < out.Size(); ++i)
         peak = std::max(peak, std::max(std::fabs(out.left[i]), std::fabs(out.right[i])));
     const float scale = peak > 0 ? 0.89f / peak : 1.f;
-    const size_t fadeFrom = At(67.0), fadeTo = At(68.0);
+    const size_t fadeFrom = At(kSilentFrom - 1.2), fadeTo = At(kSilentFrom);
     for (size_t i = 0; i < out.Size(); ++i) {
         float fade = i < fadeFrom ? 1.f : i >= fadeTo ? 0.f : float(fadeTo - i) / float(fadeTo - fadeFrom);
         out.left[i] *= scale * fade;

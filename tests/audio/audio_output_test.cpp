@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "audio/AudioDevice.h"
+#include "audio/Mp3Frames.h"
 #include "audio/Music.h"
 #include "audio/SoundEffect.h"
 #include "render/Registry.h"
@@ -132,6 +133,11 @@ TEST(AudioOutput, GameFilesAreWhatTheGameExpects) {
     const std::size_t cut = CutSamples().size();
     EXPECT_TRUE(cut > kRate * 0.25 && cut < kRate * 0.6) << cut;
     EXPECT_TRUE(mp3.compare(0, 3, "ID3") == 0 || (uint8_t(mp3[0]) == 0xff && (uint8_t(mp3[1]) & 0xe0) == 0xe0));
+    // Every frame decoded, the encoder's padding included, ends before the clock's restart at 68 s.
+    Mp3Shape shape;
+    std::string why;
+    ASSERT_TRUE(ScanMp3(mp3, shape, why)) << why;
+    EXPECT_TRUE(shape.samples > 60 * shape.rate && shape.samples <= 68 * shape.rate) << shape.samples;
 }
 
 TEST(AudioOutput, MusicIsHeardFromStartUpAndAnEffectLeavesItPlaying) {

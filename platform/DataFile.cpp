@@ -1,0 +1,89 @@
+#include "platform/DataFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "something else";
+}
+
+// False with `why` and `error` set when `info` is not a regular file of at most maxBytes.
+bool Acceptable(const struct stat& info, std::size_t maxBytes, std::string& why, int& error) {
+    if (!S_ISREG(info.st_mode)) {
+        why = std::string("not a regular file but ") + KindOf(info.st_mode);
+        error = EINVAL;
+        return false;
+    }
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
+        why = "too large: " + std::to_string(info.st_size) + " bytes";
+        error = EFBIG;
+        return false;
+    }
+    return true;
+}
+
+// Reads to the end, refusing a file that grew past maxBytes since it was measured.
+bool ReadToEnd(int fd, std::size_t maxBytes, std::string& bytes, std::string& why, int& error) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got == 0) return true;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            why = std::strerror(error);
+            return false;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+        if (bytes.size() > maxBytes) {
+            why = "too large: over " + std::to_string(maxBytes) + " bytes";
+            error = EFBIG;
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+bool ReadDataFile(const char* path, std::size_t maxBytes, std::string& bytes, std::string& why) {
+    bytes.clear();
+    if (path == nullptr || path[0] == '\0') {
+        why = "no file name";
+        errno = ENOENT;
+        return false;
+    }
+    struct stat info {};
+    int error = 0;
+    // Non-blocking, so that opening a FIFO with no writer returns at once instead of waiting.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        // A socket cannot even be opened; say what it is rather than "no such device".
+        if (::stat(path, &info) != 0 || Acceptable(info, maxBytes, why, error)) why = std::strerror(error);
+        errno = error;
+        return false;
+    }
+    bool ok = false;
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+        why = std::strerror(error);
+    } else if (Acceptable(info, maxBytes, why, error)) {
+        ::fcntl(fd, F_SETFL, 0);  // a regular file: ordinary blocking reads
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+        ok = ReadToEnd(fd, maxBytes, bytes, why, error);
+    }
+    ::close(fd);
+    if (!ok) bytes.clear();
+    errno = error;
+    return ok;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Reading the game's files without trusting what stands in their place. Only a regular file is
+// read, and only up to a size that makes sense for its kind, so that a FIFO, a device or a huge
+// file where a picture, a shader, a sound or the ranking should be can neither freeze the game
+// nor fill its memory.
+#include <cstddef>
+#include <string>
+
+// Reads the whole of path into bytes when it is a regular file of at most maxBytes. Otherwise
+// returns false with `why` in a few words, "not a regular file but a FIFO" (a folder, a device, a
+// socket), "too large: N bytes" or the system's reason, and errno set: the system's code, EINVAL
+// for a file that is not regular, EFBIG for one too large. Never waits on a FIFO or a device.
+bool ReadDataFile(const char* path, std::size_t maxBytes, std::string& bytes, std::string& why);

@@ -1,0 +1,22 @@
+// The game asks the X server whether its window still gets the keyboard.
+#include <gtest/gtest.h>
+
+#include "GlTestContext.h"  // GLEW before any other GL header
+
+#include <GL/glx.h>
+
+#include "platform/KeyboardFocus.h"
+
+TEST(KeyboardFocus, OnlyAFocusElsewhereCountsAsLost) {
+    gltest::EnsureContext();
+    Display* x = glXGetCurrentDisplay();
+    const Window game = glXGetCurrentDrawable(), root = DefaultRootWindow(x);
+    const Window other = XCreateSimpleWindow(x, root, 0, 0, 8, 8, 0, 0, 0);  // another program's
+    XMapWindow(x, other);
+    // On the root or PointerRoot the keys go to the window under the pointer, maybe ours.
+    for (const Window focus : {game, other, Window(None), root, Window(PointerRoot)}) {
+        XSync(x, False);
+        XSetInputFocus(x, focus, RevertToNone, CurrentTime);
+        EXPECT_EQ(GameWindowHasKeyboard(), focus != other && focus != None) << focus;
+    }
+}

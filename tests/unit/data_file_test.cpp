@@ -1,0 +1,29 @@
+// Whatever stands where a game file should be is read or refused at once, in words that say what
+// it is. Pictures, shaders, the ranking, the music and the cut sound are all read through here.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/DataFile.h"
+
+TEST(DataFile, OnlyRegularFilesWithinTheirCapAreRead) {
+    alarm(20);  // a read that waits on a FIFO or a device fails the test instead of stalling it
+    char name[] = "/tmp/torvinel-datafile-XXXXXX";
+    const std::string dir = mkdtemp(name), fifo = dir + "/fifo", huge = dir + "/huge", plain = dir + "/plain";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::resize_file((std::ofstream(huge), huge), 300u << 20);  // 300 MB of nothing, sparse
+    std::ofstream(plain) << "12 ";
+    const struct { std::string path; const char* why; } cases[] = {
+        {fifo, "not a regular file but a FIFO"},  {"/dev/urandom", "not a regular file but a device"},
+        {dir, "not a regular file but a folder"}, {huge, "too large: 314572800 bytes"},
+        {dir + "/missing", "No such file"},       {plain, ""}};
+    for (const auto& c : cases) {
+        std::string bytes, why;
+        EXPECT_EQ(ReadDataFile(c.path.c_str(), 1u << 20, bytes, why), *c.why == '\0') << c.path;
+        EXPECT_TRUE(why.find(c.why) == 0 && bytes == (*c.why ? "" : "12 ")) << why;
+    }
+    std::filesystem::remove_all(dir);
+}
