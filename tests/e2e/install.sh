@@ -27,9 +27,9 @@ play_round() {
   check "$3: the ranking lands in $2" e2e_wait_for_text "$2" 10 " "
   check "$3: it holds eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' "$2"
   e2e_tap space
-  sleep 0.3
+  sleep 0.2
   e2e_tap space
-  sleep 0.3
+  sleep 0.2
   e2e_hold Escape 0.3
   e2e_wait_exit "$pid" 10
   check "$3: held Escape ends it with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
