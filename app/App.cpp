@@ -6,17 +6,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
+#include "app/CommandLine.h"
 #include "app/Globals.h"
 #include "app/Input.h"
 #include "app/Profile.h"
 #include "app/Tick.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
+#include "platform/GlContext.h"
 #include "platform/KeyboardFocus.h"
 #include "render/Camera.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
+#include "scenes/RankingFile.h"
 
 namespace {
 
@@ -98,6 +102,7 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
+    EndRateLine(pacer, stdout);
     if (currentScene != nullptr) {
         currentScene->Finalize();
         delete currentScene;
@@ -108,15 +113,47 @@ void OnExit() {
 }
 
 int RunGame(int argc, char** argv, bool fullScreen) {
+    const char* program = fullScreen ? "torvinel" : "torvinel-windowed";
+    const CommandChoice command = ParseCommandLine(argc, argv);
+    switch (command.action) {
+        case CommandAction::Help:
+            PrintUsage(stdout, program);
+            return 0;
+        case CommandAction::Version:
+            PrintVersion(stdout, program);
+            return 0;
+        case CommandAction::Refuse:
+            std::fprintf(stderr, "%s: unknown option '%s'\n", program, command.refused.c_str());
+            PrintUsage(stderr, program);
+            return 2;
+        case CommandAction::Play:
+            break;
+    }
+
     std::atexit(OnExit);
     ProfileStart();
     const double windowStart = ProfileNowMs();
     // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     fullScreenMode = fullScreen;
-    EnterDataFolder();
+    std::string rankingPath;
+    if (!EnterDataFolder(rankingPath)) return 1;
+    SetRankingPath(rankingPath);
+    if (!OpenDisplayCheck()) {
+        const char* display = std::getenv("DISPLAY");
+        const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")
+                                                     : "'" + std::string(display) + "' (DISPLAY)";
+        std::fprintf(stderr,
+                     "%s: cannot open the X display %s; to play without a screen, run it under "
+                     "xvfb-run, e.g. xvfb-run -a %s\n",
+                     program, which.c_str(), program);
+        return 1;
+    }
 
-    glutInit(&argc, argv);
+    // The game's own options are read; GLUT gets the program name only.
+    int glutArgc = 1;
+    glutInit(&glutArgc, argv);
+    CloseDisplayCheck();
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow("Torvinel");

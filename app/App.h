@@ -1,7 +1,9 @@
 #pragma once
 // Program entry, window and the GLUT callbacks that drive the game.
 
-// Runs the game; returns -1 when GLEW cannot be initialised (otherwise never returns).
+// Runs the game. Returns 0 after --help or --version, 2 for an unknown option, 1 when the game's
+// files or the X display cannot be found, -1 when GLEW cannot be initialised; otherwise never
+// returns.
 int RunGame(int argc, char** argv, bool fullScreen);
 
 void OnTimer(int value);

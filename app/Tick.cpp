@@ -36,5 +36,10 @@ void RunTick(TickPacer& pacer, const TickHooks& hooks) {
         std::fflush(hooks.out);
         pacer.rateMark = now;
         pacer.frameCount = 0;
+        pacer.ratePrinted = true;
     }
+}
+
+void EndRateLine(const TickPacer& pacer, std::FILE* out) {
+    if (pacer.ratePrinted) std::fputc('\n', out);
 }

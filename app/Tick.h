@@ -15,6 +15,7 @@ struct TickPacer {
     std::uint32_t lastTick = 0;    // tickMs after the previous tick's wait
     std::uint32_t frameCount = 0;  // ticks since the last frame-rate line
     std::uint32_t rateMark = 0;    // tickMs of the last frame-rate line
+    bool ratePrinted = false;      // a frame-rate line is on the console, waiting for its end
 };
 
 // What a tick needs from the outside world; tests replace every member.
@@ -31,3 +32,7 @@ int TickWait(const TickPacer& pacer, std::uint32_t now);
 
 // One tick: pace, step the scenes, count the frame and print the frame rate about once a second.
 void RunTick(TickPacer& pacer, const TickHooks& hooks);
+
+// Ends the carriage-return frame-rate line, if one was printed, so the shell's prompt that
+// follows the game starts on a line of its own.
+void EndRateLine(const TickPacer& pacer, std::FILE* out);

@@ -1,11 +1,13 @@
 // Paints every picture the game loads from res/game/: the lettering (title, prompt, labels, banner,
 // digits) and the three wrapping surface textures (tube, gem skin, gem interior).
 //
-//   make_images [output-folder] [--preview preview.png]
+//   make_images [output-folder] [--icons icon-folder] [--preview preview.png]
 //
 // The output folder defaults to data/res/game below the working directory. With --preview the tool
 // also writes a mock 1280x720 screen and a sheet of the surface textures, composited the way the game
 // draws them (key colour transparent, sprites scaled), so an artist can judge the result at a glance.
+// With --icons it also paints the menu icon, <icon-folder>/<n>x<n>/torvinel.png for n = 48, 64, 128
+// and 256.
 //
 // Lettering is painted at 8x resolution and reduced by area averaging. The game has no partial
 // transparency, only a colour key, so a reduced pixel is either opaque (at least half covered, with
@@ -15,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -665,6 +668,140 @@ cv::Mat3b MakeCutSurface() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The menu icon: a red gem sliced by the blade, over the view up the blue tube. Painted once at a
+// large size with premultiplied colour and reduced by area averaging to each size the icon theme
+// wants, so the small sizes come out smooth.
+
+// Bilinear sample of a wrapping texture at (x, y) in its own pixels.
+cv::Vec3f SampleWrapped(const cv::Mat3b& image, float x, float y) {
+    const float fx = std::floor(x), fy = std::floor(y), tx = x - fx, ty = y - fy;
+    auto at = [&](int i, int j) {
+        return cv::Vec3f(image((j % image.rows + image.rows) % image.rows, (i % image.cols + image.cols) % image.cols));
+    };
+    const int i = int(fx), j = int(fy);
+    return Mix(Mix(at(i, j), at(i + 1, j), tx), Mix(at(i, j + 1), at(i + 1, j + 1), tx), ty);
+}
+
+// Coverage of a shape whose signed distance (negative inside) is `d`, with an edge one pixel wide.
+float Inside(float d, float pixel) { return Clamp01(0.5f - d / pixel); }
+
+cv::Mat4f PaintIcon(int size, const cv::Mat3b& tube, const cv::Mat3b& skin, const cv::Mat3b& cut) {
+    cv::Mat4f out(size, size, cv::Vec4f(0, 0, 0, 0));
+    const float pixel = 2.0f / size;
+    // The gem, its cut line (direction d, normal n pointing down the picture) and the upper
+    // half lifted away along the cut.
+    const float cx = 0.0f, cy = 0.06f, radius = 0.5f, faceDepth = 0.32f * radius;
+    const float tilt = 20.0f * kPi / 180.0f;
+    const float dx = std::cos(tilt), dy = -std::sin(tilt), nx = -dy, ny = dx;
+    const float liftX = -nx * 0.27f + dx * 0.05f, liftY = -ny * 0.27f + dy * 0.05f;
+    const cv::Vec3f light = cv::normalize(cv::Vec3f(-0.45f, 0.55f, 0.7f));
+    const float outline = 0.022f;
+
+    // The gem's skin at a point of the disc (offsets from its centre), lit as a sphere.
+    auto skinAt = [&](float ox, float oy) {
+        const float x = ox / radius, y = -oy / radius, z = std::sqrt(std::max(0.0f, 1.0f - x * x - y * y));
+        const cv::Vec3f normal(x, y, z);
+        const float diffuse = std::max(0.0f, normal.dot(light));
+        const cv::Vec3f mirror = normal * (2.0f * normal.dot(light)) - light;
+        const float shine = std::pow(std::max(0.0f, mirror[2]), 24.0f);
+        cv::Vec3f c = SampleWrapped(skin, (x * 0.5f + 0.5f) * skin.cols, (0.5f - y * 0.5f) * skin.rows);
+        c = c * (0.35f + 0.85f * diffuse) + Rgb(255, 245, 245) * (0.7f * shine);
+        // A cool rim from the tube's light.
+        return Mix(c, Rgb(120, 210, 255), 0.35f * std::pow(1.0f - z, 3.0f));
+    };
+    // Distance (negative inside) from the cut line, from the gem's circle and from the ellipse
+    // that the flat cut face makes when seen from a little above.
+    auto alongCut = [&](float ox, float oy) { return ox * dx + oy * dy; };
+    auto acrossCut = [&](float ox, float oy) { return ox * nx + oy * ny; };
+    auto circle = [&](float ox, float oy) { return std::sqrt(ox * ox + oy * oy) - radius; };
+    auto face = [&](float ox, float oy) {
+        const float a = alongCut(ox, oy) / radius, b = acrossCut(ox, oy) / faceDepth;
+        return (std::sqrt(a * a + b * b) - 1.0f) * faceDepth;
+    };
+
+    for (int row = 0; row < size; ++row)
+        for (int col = 0; col < size; ++col) {
+            const float u = (col + 0.5f) * pixel - 1.0f, v = (row + 0.5f) * pixel - 1.0f;
+            // Rounded square.
+            const float half = 0.9f, corner = 0.26f;
+            const float qx = std::max(std::fabs(u) - half + corner, 0.0f), qy = std::max(std::fabs(v) - half + corner, 0.0f);
+            const float box = std::sqrt(qx * qx + qy * qy) - corner;
+            const float cover = Inside(box, pixel);
+            if (cover <= 0.0f) continue;
+
+            // Looking up the tube: angle around it and depth into it, fogged towards the far end.
+            const float r = std::max(0.02f, std::sqrt(u * u + (v + 0.1f) * (v + 0.1f)));
+            const float around = std::atan2(v + 0.1f, u) / (2.0f * kPi) + 0.5f;
+            const float depth = 0.7f / r;
+            cv::Vec3f c = SampleWrapped(tube, around * 2.0f * tube.cols, depth * 0.5f * tube.rows);
+            c *= std::pow(Clamp01((r - 0.05f) / 0.9f), 1.3f) * 1.15f;
+            // Dark frame with a thin light line inside it.
+            c = Mix(c, Rgb(150, 230, 255), 0.7f * Clamp01(1.0f - std::fabs(box + 0.045f) / 0.012f));
+            c = Mix(c, Rgb(6, 10, 30), Inside(-box - 0.035f, pixel));
+
+            // The lower half: its skin below the cut, its flat face above, all outlined.
+            const float lx = u - cx, ly = v - cy;
+            const float lower = std::max(circle(lx, ly), std::min(-acrossCut(lx, ly), face(lx, ly)));
+            c = Mix(c, Rgb(40, 4, 14), Inside(lower - outline, pixel));
+            if (lower < 0.0f) {
+                const float on = Inside(lower, pixel);
+                if (face(lx, ly) < 0.0f) {
+                    const float a = alongCut(lx, ly) / radius, b = acrossCut(lx, ly) / faceDepth;
+                    cv::Vec3f inner = SampleWrapped(cut, (a * 0.5f + 0.5f) * cut.cols, (b * 0.5f + 0.5f) * cut.rows);
+                    inner *= 1.05f - 0.2f * b;
+                    // A thin dark rim where the face meets the skin.
+                    const float rim = Clamp01(1.0f + face(lx, ly) / (outline * 0.6f));
+                    c = Mix(c, Mix(inner, Rgb(40, 4, 14), rim), on);
+                } else {
+                    c = Mix(c, skinAt(lx, ly), on);
+                }
+            }
+            // The upper half, lifted along the cut.
+            const float hx = lx - liftX, hy = ly - liftY;
+            const float upper = std::max(circle(hx, hy), std::min(acrossCut(hx, hy), face(hx, hy)));
+            c = Mix(c, Rgb(40, 4, 14), Inside(upper - outline, pixel));
+            if (upper < 0.0f) c = Mix(c, skinAt(hx, hy), Inside(upper, pixel));
+
+            // The blade's flash along the cut, tapered at both ends.
+            const float fx = lx - liftX * 0.5f, fy = ly - liftY * 0.5f;
+            const float t = alongCut(fx, fy) / (radius * 1.35f);
+            if (std::fabs(t) < 1.0f) {
+                const float width = 0.03f * std::cos(t * kPi * 0.5f), off = std::fabs(acrossCut(fx, fy));
+                c = Mix(c, Rgb(60, 220, 240), 0.6f * Clamp01(1.0f - off / (width * 2.5f)));
+                c = Mix(c, Rgb(250, 255, 255), Inside(off - width * 0.5f, pixel));
+            }
+            out(row, col) = cv::Vec4f(c[0] * cover, c[1] * cover, c[2] * cover, cover);
+        }
+    return out;
+}
+
+// Writes <folder>/<n>x<n>/torvinel.png for each size, with an alpha channel.
+int WriteIcons(const std::string& folder, const cv::Mat3b& tube, const cv::Mat3b& skin, const cv::Mat3b& cut) {
+    const cv::Mat4f master = PaintIcon(1024, tube, skin, cut);
+    int failures = 0;
+    for (int size : {48, 64, 128, 256}) {
+        cv::Mat4f small;
+        cv::resize(master, small, cv::Size(size, size), 0, 0, cv::INTER_AREA);
+        cv::Mat4b icon(size, size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const cv::Vec4f p = small(y, x);
+                const float a = p[3] > 0.0f ? p[3] : 1.0f;
+                icon(y, x) = cv::Vec4b(cv::saturate_cast<uchar>(p[0] / a), cv::saturate_cast<uchar>(p[1] / a),
+                                       cv::saturate_cast<uchar>(p[2] / a), cv::saturate_cast<uchar>(p[3] * 255.0f));
+            }
+        const std::string dir = folder + "/" + std::to_string(size) + "x" + std::to_string(size);
+        std::error_code error;
+        std::filesystem::create_directories(dir, error);
+        if (!cv::imwrite(dir + "/torvinel.png", icon, {cv::IMWRITE_PNG_COMPRESSION, 9})) {
+            std::fprintf(stderr, "make_images: could not write %s/torvinel.png\n", dir.c_str());
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Preview: the pictures composited the way the game shows them.
 
 // Draws `image` with its key transparent at (x, y), scaled, with linear filtering of colour and
@@ -791,12 +928,15 @@ void WritePreview(const std::string& path, const cv::Mat3b& tube, const cv::Mat3
 int main(int argc, char** argv) {
     std::string folder = "data/res/game";
     std::string preview;
+    std::string icons;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--preview" && i + 1 < argc) {
             preview = argv[++i];
+        } else if (arg == "--icons" && i + 1 < argc) {
+            icons = argv[++i];
         } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "usage: %s [output-folder] [--preview preview.png]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [output-folder] [--icons icon-folder] [--preview preview.png]\n", argv[0]);
             return 2;
         } else {
             folder = arg;
@@ -843,6 +983,7 @@ int main(int argc, char** argv) {
             ++failures;
         }
     }
+    if (!icons.empty()) failures += WriteIcons(icons, tube, skin, cut);
     if (!preview.empty())
         WritePreview(preview, tube, skin, cut, title, prompt, score, time, ranking, finish, digits, dot, panel);
     return failures == 0 ? 0 : 1;

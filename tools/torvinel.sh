@@ -4,6 +4,7 @@
 #   tools/torvinel.sh play [--windowed]   install, build and play (full screen by default)
 #   tools/torvinel.sh test                install, build and run all tests (headless)
 #   tools/torvinel.sh build               install and build only
+#   tools/torvinel.sh package             install, build and make build/torvinel_<version>_amd64.deb
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -17,6 +18,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri
   lame sox clang libclang-rt-14-dev
+  dpkg-dev file desktop-file-utils appstream man-db
 )
 
 install_packages() {
@@ -37,8 +39,25 @@ build_game() {
   cmake --build "$build" -j"$(nproc)"
 }
 
+# The Debian package comes from a tree of its own, configured for Debian's layout (executables in
+# /usr/games, data in /usr/share/games/torvinel) and with Debian's hardening flags.
+package_game() {
+  local tree="$build/deb"
+  cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTORVINEL_TESTS=OFF -DTORVINEL_BENCH=OFF -DTORVINEL_TOOLS=OFF \
+    -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
+    -DTORVINEL_INSTALL_DATADIR=share/games/torvinel \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+  cmake --build "$tree" -j"$(nproc)"
+  rm -f "$tree"/torvinel_*.deb "$build"/torvinel_*.deb
+  (cd "$tree" && cpack -G DEB >/dev/null)
+  mv "$tree"/torvinel_*.deb "$build/"
+  echo "Package: $(ls "$build"/torvinel_*.deb)"
+}
+
 install_packages
-build_game
+if [ "$mode" != package ]; then build_game; fi
 
 case "$mode" in
   play)
@@ -46,14 +65,17 @@ case "$mode" in
     exec "$build/torvinel"
     ;;
   test)
+    # The end-to-end tests check the package and, as root, install and remove it.
+    package_game
     # Sound goes nowhere in tests unless a test asks for a particular driver.
     export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
     cd "$build"
     ctest --output-on-failure -j2
     ;;
   build) ;;
+  package) package_game ;;
   *)
-    echo "usage: tools/torvinel.sh play [--windowed] | test | build" >&2
+    echo "usage: tools/torvinel.sh play [--windowed] | test | build | package" >&2
     exit 2
     ;;
 esac

@@ -14,6 +14,8 @@ export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 e2e_cleanup() {
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
   [ -n "${E2E_XPID:-}" ] && kill "$E2E_XPID" 2>/dev/null
+  # A test may leave a read-only tree behind.
+  chmod -R u+w "$E2E_WORK" 2>/dev/null
   rm -rf "$E2E_WORK"
 }
 trap e2e_cleanup EXIT

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The game as players get it. Installed (cmake --install into a temporary DESTDIR, then made
+# read-only) it plays from any working directory, keeps the player's scores in their own data
+# folder and writes nothing into its installed files; the menu entries, the metainfo and the manual
+# pass their validators; --help and --version need no display, and a missing display, a missing data
+# folder and an unknown option each get one line. Run from its build folder it finds its files beside
+# the executable. The Debian package (made by tools/torvinel.sh test or package) holds the same files
+# under /usr; as root it is installed with apt, played and removed again.
+source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/look.bash"
+unset XDG_DATA_HOME
+
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$E2E_BUILD/CMakeCache.txt"; }
+# Every path, mode, size and time below a folder: any write inside it changes this.
+tree_state() { find "$1" -printf '%p %m %s %T@\n' | sort | md5sum; }
+
+# One round: title, Space, p, the ranking board, Space twice back to the title, held Escape.
+# $1 the executable, $2 the ranking file it must write, $3 a name for its output files.
+play_round() {
+  local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err"
+  e2e_launch "$1" "$out" "$err"
+  e2e_wait_window "$pid" >/dev/null || fail "$3: window appeared"
+  e2e_wait_for_text "$out" 10 "fps:" || fail "$3: frame-rate line"
+  e2e_tap space
+  sleep 0.5
+  e2e_tap p
+  check "$3: the ranking lands in $2" e2e_wait_for_text "$2" 10 " "
+  check "$3: it holds eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' "$2"
+  e2e_tap space
+  sleep 0.2
+  e2e_tap space
+  sleep 0.2
+  e2e_hold Escape 0.3
+  e2e_wait_exit "$pid" 10
+  check "$3: held Escape ends it with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
+  check "$3: nothing on stderr" test ! -s "$err"
+  [ -s "$err" ] && sed 's/^/  stderr: /' "$err"
+  check "$3: the frame-rate line is ended, so the prompt starts on its own line" \
+    test "$(tail -c 1 "$out" | od -An -c | tr -d ' ')" = '\n'
+}
+
+# --- Installed into a tree of its own --------------------------------------------------------
+root="$E2E_WORK/root"
+DESTDIR="$root" cmake --install "$E2E_BUILD" >/dev/null
+prefix="$root$(cache CMAKE_INSTALL_PREFIX)"
+bin="$prefix/$(cache CMAKE_INSTALL_BINDIR)"
+share=$(dirname "$prefix/$(cache TORVINEL_INSTALL_DATADIR)")
+game="$bin/torvinel-windowed"
+check "both executables and the data are installed" \
+  test -x "$bin/torvinel" -a -x "$game" -a -f "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/res/game/title.png"
+check "the icon is installed at 48, 64, 128 and 256 pixels" \
+  test "$(ls "$share"/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/torvinel.png | wc -l)" = 4
+check "desktop-file-validate: both menu entries, no error, no warning" \
+  test -z "$(desktop-file-validate "$share"/applications/*.desktop 2>&1)" -a "$(ls "$share"/applications | wc -l)" = 2
+check "appstreamcli validate --no-net: no error, no warning" \
+  bash -c "appstreamcli validate --no-net '$share'/metainfo/*.metainfo.xml >/dev/null"
+check "the manual renders without a warning" \
+  test -z "$(MANWIDTH=80 man --warnings -l "$share/man/man6/torvinel-windowed.6.gz" 2>&1 >/dev/null)"
+
+# Without a display: --help and --version answer, playing says how to run headless.
+version=$(env -u DISPLAY "$game" --version)
+check "--version without a display prints the version (got '$version')" \
+  grep -Eq '^torvinel-windowed [0-9]+\.[0-9]+\.[0-9]+$' <<<"$version"
+check "the metainfo lists the same release" \
+  grep -q "release version=\"${version#* }\"" "$share"/metainfo/*.metainfo.xml
+check "--help without a display prints the usage with keys and where scores live" \
+  bash -c "env -u DISPLAY '$game' --help | grep -q 'ranking.dat'"
+"$game" --frobnicate >/dev/null 2>"$E2E_WORK/bad.err"
+status=$?
+check "an unknown option exits with 2 (got $status), names it first, then gives the usage" \
+  test "$status" = 2 -a "$(head -n 1 "$E2E_WORK/bad.err")" = "torvinel-windowed: unknown option '--frobnicate'" \
+  -a "$(sed -n 2p "$E2E_WORK/bad.err")" = "Usage: torvinel-windowed [--help | --version]"
+env -u DISPLAY "$game" >/dev/null 2>"$E2E_WORK/nodisplay.err"
+status=$?
+check "no display: status 1 (got $status) and one line naming DISPLAY and xvfb-run" \
+  test "$status" = 1 -a "$(wc -l <"$E2E_WORK/nodisplay.err")" = 1 -a \
+  -n "$(grep DISPLAY "$E2E_WORK/nodisplay.err" | grep xvfb-run)"
+
+# An executable alone in a folder finds nothing: one line naming every place, status 1.
+lone="$E2E_WORK/lone"
+mkdir -p "$lone" && cp "$E2E_BUILD/torvinel-windowed" "$lone/"
+if [ -d "$(cache CMAKE_INSTALL_PREFIX)/$(cache TORVINEL_INSTALL_DATADIR)/res/game" ]; then
+  echo "skipped: the missing-data check (this machine has the game installed in the build's prefix)"
+else
+  (cd "$lone" && ./torvinel-windowed >/dev/null 2>"$E2E_WORK/nodata.err")
+  status=$?
+  check "no data folder: status 1 (got $status) and one line naming the places searched" \
+    test "$status" = 1 -a "$(wc -l <"$E2E_WORK/nodata.err")" = 1 -a \
+    -n "$(grep -F "$lone" "$E2E_WORK/nodata.err" | grep -F share/torvinel)"
+fi
+
+e2e_start_x 1280 720
+elsewhere="$E2E_WORK/elsewhere"
+mkdir -p "$elsewhere" "$E2E_WORK/home"
+chmod -R a-w "$root"
+before=$(tree_state "$root")
+cd "$elsewhere"
+HOME="$E2E_WORK/home" play_round "$game" "$E2E_WORK/home/.local/share/torvinel/ranking.dat" installed
+check "the player's data folder is private (mode 700)" \
+  test "$(stat -c %a "$E2E_WORK/home/.local/share/torvinel")" = 700
+check "nothing in the installed tree changed" test "$(tree_state "$root")" = "$before"
+check "nothing is written to the working directory" test -z "$(ls -A "$elsewhere")"
+chmod -R u+w "$root"
+
+# --- From a build folder: the files beside the executable ------------------------------------
+cp -r "$E2E_BUILD/res" "$E2E_BUILD/shader" "$lone/"
+e2e_launch "$lone/torvinel-windowed" "$E2E_WORK/beside.out" "$E2E_WORK/beside.err"
+e2e_wait_window "$pid" >/dev/null || fail "beside: window appeared"
+check "from another folder the game plays with the files beside the executable" \
+  e2e_wait_for_text "$E2E_WORK/beside.out" 10 "fps:"
+check "and says nothing on stderr" test ! -s "$E2E_WORK/beside.err"
+e2e_hold Escape 0.3
+e2e_wait_exit "$pid" 10
+
+# --- The Debian package -------------------------------------------------------------------------
+deb=$(ls "$E2E_BUILD"/torvinel_*_amd64.deb 2>/dev/null | head -n 1)
+if [ -z "$deb" ]; then
+  echo "skipped: the package checks (no package in $E2E_BUILD; ./tools/torvinel.sh package makes it)"
+  e2e_finish
+  exit
+fi
+field() { dpkg-deb -f "$deb" "$1"; }
+depends=$(field Depends)
+echo "Depends: $depends"
+check "package version, section and name" \
+  test "$(field Package) $(field Version) $(field Section)" = "torvinel ${version#* } games"
+check "dependencies come from the shared libraries, with no -dev package" \
+  bash -c "grep -q 'libc6' <<<'$depends' && grep -q 'libsdl2-mixer' <<<'$depends' && ! grep -q -- '-dev' <<<'$depends'"
+dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's:^\./:/:; s:/$::' >"$E2E_WORK/deb-files"
+expect=(/usr/games/torvinel /usr/games/torvinel-windowed /usr/share/games/torvinel/res/game/title.png
+  /usr/share/games/torvinel/shader/multitexture.fs /usr/share/applications/org.torvinel.torvinel.desktop
+  /usr/share/applications/org.torvinel.torvinel-windowed.desktop
+  /usr/share/metainfo/org.torvinel.torvinel.metainfo.xml /usr/share/icons/hicolor/48x48/apps/torvinel.png
+  /usr/share/icons/hicolor/256x256/apps/torvinel.png /usr/share/man/man6/torvinel.6.gz)
+missing=$(printf '%s\n' "${expect[@]}" | grep -vxFf "$E2E_WORK/deb-files")
+check "the package holds the executables, data, menu entries, metainfo, icons and manual${missing:+ (missing: $missing)}" \
+  test -z "$missing"
+check "everything in it lies under /usr and no ranking file is shipped" \
+  test -z "$(grep -v -e '^/usr' -e '^$' "$E2E_WORK/deb-files"; grep ranking "$E2E_WORK/deb-files")"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: installing the package with apt (needs root, as in CI)"
+elif dpkg-query -W -f='${Status}' torvinel 2>/dev/null | grep -q installed; then
+  echo "skipped: installing the package with apt (torvinel is already installed here; left alone)"
+else
+  remove_package() { DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq torvinel >/dev/null 2>&1; }
+  trap 'remove_package; e2e_cleanup' EXIT
+  cp "$deb" /tmp/ && chmod 644 "/tmp/$(basename "$deb")"
+  check "apt-get install of the package" \
+    bash -c "DEBIAN_FRONTEND=noninteractive apt-get install -y -qq '/tmp/$(basename "$deb")' >'$E2E_WORK/apt.txt' 2>&1"
+  rm -f "/tmp/$(basename "$deb")"
+  data_before=$(tree_state /usr/share/games/torvinel)
+  mkdir -p "$E2E_WORK/home2"
+  cd /tmp
+  PATH="$PATH:/usr/games" HOME="$E2E_WORK/home2" play_round torvinel-windowed \
+    "$E2E_WORK/home2/.local/share/torvinel/ranking.dat" package
+  check "nothing in /usr/share/games/torvinel changed" test "$(tree_state /usr/share/games/torvinel)" = "$data_before"
+  check "apt-get remove of the package" remove_package
+  trap e2e_cleanup EXIT
+  # Folders shared with other packages stay; nothing else of this package may.
+  mapfile -t still < <(while read -r f; do [ -e "$f" ] || [ -L "$f" ] && echo "$f"; done <"$E2E_WORK/deb-files")
+  left=$(printf '%s\n' "${still[@]}" | grep -vxFf <(dpkg -S "${still[@]}" 2>/dev/null | sed 's/.*: //') | grep .)
+  check "no file of the package is left${left:+ (left: $left)}" test -z "$left"
+fi
+
+e2e_finish

@@ -1,0 +1,72 @@
+// Start-up decisions made before any window: which folder the game plays from, where the scores
+// go, and what the command line asks for.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "platform/DataFolder.h"
+
+TEST(StartUp, DataFolderAndScorePath) {
+    // Working directory, beside the executable, relocated install, built-in folder.
+    const auto places = [](bool cwd, bool beside, bool relocated, bool builtIn, const char* cwdReal) {
+        return std::vector<DataPlace>{{"cwd", cwdReal, cwd, false},
+                                      {"/b/bin", "/b/bin", beside, false},
+                                      {"/b/share/torvinel", "/b/share/torvinel", relocated, true},
+                                      {"/usr/share/games/torvinel", "/usr/share/games/torvinel", builtIn, true}};
+    };
+    struct Case {
+        std::vector<DataPlace> places;
+        const char* xdg;
+        const char* home;
+        bool found;
+        const char* folder;
+        const char* ranking;
+    } cases[] = {
+        // A checkout or build folder keeps its ranking beside its files, whatever the environment.
+        {places(true, true, true, true, "/src"), "/x", "/h", true, "/src", "res/ranking.dat"},
+        {places(false, true, true, true, "/src"), "/x", "/h", true, "/b/bin", "res/ranking.dat"},
+        // Installed: the player's own data folder, XDG first, then HOME.
+        {places(false, false, true, true, "/src"), "/x", "/h", true, "/b/share/torvinel", "/x/torvinel/ranking.dat"},
+        {places(false, false, false, true, "/src"), nullptr, "/h", true, "/usr/share/games/torvinel",
+         "/h/.local/share/torvinel/ranking.dat"},
+        {places(false, false, false, true, "/src"), "relative", "/h", true, "/usr/share/games/torvinel",
+         "/h/.local/share/torvinel/ranking.dat"},
+        {places(false, false, false, true, "/src"), nullptr, nullptr, true, "/usr/share/games/torvinel", ""},
+        {places(false, false, false, true, "/src"), "", "relative", true, "/usr/share/games/torvinel", ""},
+        // Started inside the installed folder: still installed, never written to.
+        {places(true, false, false, true, "/usr/share/games/torvinel"), nullptr, "/h", true,
+         "/usr/share/games/torvinel", "/h/.local/share/torvinel/ranking.dat"},
+        {places(false, false, false, false, "/src"), "/x", "/h", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.folder << " " << (c.xdg ? c.xdg : "-") << " " << (c.home ? c.home : "-"));
+        const DataChoice choice = ChooseDataFolder(c.places, c.xdg, c.home);
+        EXPECT_EQ(choice.found, c.found);
+        EXPECT_EQ(choice.folder, c.folder);
+        EXPECT_EQ(choice.rankingPath, c.ranking);
+    }
+}
+
+TEST(StartUp, CommandLine) {
+    const struct {
+        std::vector<const char*> args;
+        CommandAction action;
+        const char* refused;
+    } cases[] = {
+        {{"torvinel"}, CommandAction::Play, ""},
+        {{"torvinel", "--help"}, CommandAction::Help, ""},
+        {{"torvinel", "-h", "--bogus"}, CommandAction::Help, ""},
+        {{"torvinel", "--version"}, CommandAction::Version, ""},
+        {{"torvinel", "--bogus", "--help"}, CommandAction::Refuse, "--bogus"},
+        // GLUT's own X options are not passed on.
+        {{"torvinel", "-display", ":1"}, CommandAction::Refuse, "-display"},
+        {{"torvinel", "ranking.dat"}, CommandAction::Refuse, "ranking.dat"},
+    };
+    for (const auto& c : cases) {
+        const CommandChoice choice = ParseCommandLine(static_cast<int>(c.args.size()), c.args.data());
+        EXPECT_EQ(choice.action, c.action) << c.args.back();
+        EXPECT_EQ(choice.refused, c.refused) << c.args.back();
+    }
+}
