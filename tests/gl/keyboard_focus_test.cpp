@@ -8,7 +8,7 @@
 #include "platform/KeyboardFocus.h"
 
 TEST(KeyboardFocus, OnlyAFocusElsewhereCountsAsLost) {
-    gltest::EnsureContext();
+    gltest::ClearFrame();
     Display* x = glXGetCurrentDisplay();
     const Window game = glXGetCurrentDrawable(), root = DefaultRootWindow(x);
     const Window other = XCreateSimpleWindow(x, root, 0, 0, 8, 8, 0, 0, 0);  // another program's

@@ -3,7 +3,8 @@
 // link), and the title's three visits build the failed pair once.
 #include <gtest/gtest.h>
 
-#include "RenderGlHelpers.h"
+#include "GlTestContext.h"  // GLEW before any other GL header
+#include "TestSupport.h"
 #include "render/Shader.h"
 
 namespace {
@@ -17,12 +18,12 @@ void CountedLinkProgram(GLuint program) { ++links, realLinkProgram(program); }
 TEST(ShaderRelink, SwappedFilesAreBuiltOnceAndNeverFromTheCache) {
     char cache[] = "/tmp/torvinel-shader-cache-XXXXXX";
     setenv("MESA_SHADER_CACHE_DIR", mkdtemp(cache), 1);  // a cache of its own, read when GL starts
-    gltest::EnsureContext();
+    gltest::ClearFrame();
     const std::string vs = TORVINEL_SOURCE_DIR "/data/shader/Binarization.vs", fs = TORVINEL_SOURCE_DIR "/data/shader/Binarization.fs";
     ShaderProgram right, swapped;
     ASSERT_TRUE(LoadShaderProgram(right, vs.c_str(), fs.c_str()));  // the cache now holds both
     realLinkProgram = std::exchange(glLinkProgram, CountedLinkProgram);
-    const std::string said = rendertest::Stderr([&] {
+    const std::string said = testsupport::Stderr([&] {
         for (int visit = 0; visit < 3; ++visit) LoadShaderProgram(swapped, fs.c_str(), vs.c_str());
     });
     glLinkProgram = realLinkProgram;

@@ -2,8 +2,12 @@
 # window pixels (the game window sits at 0,0 of the private screen). Source after common.bash.
 
 # Fraction (0 to 1) of pixels in region $2 of picture $1 that pass the colour test $3 (an fx test).
-# Every other pixel is enough for a fraction and keeps -fx quick on a busy machine.
-e2e_fraction() { convert "$1" -crop "$2" +repage -sample 50% -fx "($3) ? 1 : 0" -format '%[fx:mean]' info:; }
+# Every other pixel ($4, a sample size, for fewer) is enough for a fraction and keeps -fx quick on a
+# busy machine.
+e2e_fraction() { convert "$1" -crop "$2" +repage -sample "${4:-50%}" -fx "($3) ? 1 : 0" -format '%[fx:mean]' info:; }
+
+# The same for the left and the right half of the whole picture $1, in one pass: "left right".
+e2e_halves() { convert "$1" -sample 50% -fx "($2) ? 1 : 0" -crop 2x1@ +repage -format '%[fx:mean] ' info:; }
 
 # The warm gold of the prompt, the digits and the labels; the tube is blue and the gems are red.
 E2E_GOLD='r>0.6 && g>0.4 && r>b+0.2'
@@ -16,8 +20,9 @@ e2e_teal() { e2e_fraction "$1" "$2" "$E2E_TEAL"; }
 # True when number $1 is above number $2.
 e2e_above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
-# Writes the gold mask of region $2 of picture $1 to $3.
-e2e_gold_mask() { convert "$1" -crop "$2" +repage -fx "($E2E_GOLD) ? 1 : 0" "$3"; }
+# Writes the mask of the pixels of region $2 of picture $1 that pass test $4 to $3, sampled down to
+# size $5 if given.
+e2e_mask() { convert "$1" -crop "$2" +repage -sample "${5:-100%}" -fx "($4) ? 1 : 0" "$3"; }
 
 # Number of pixels in which two masks differ.
 e2e_mask_diff() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{ print int($1) }'; }
@@ -30,9 +35,9 @@ e2e_close_tool() {
   echo "$tool"
 }
 
-# A screenshot of the whole screen into $1; stored without compression, which on a busy machine
-# is many times quicker than a compressed PNG.
-e2e_snap() { import -window root -quality 1 "$1" 2>/dev/null; }
+# A screenshot of the whole screen (or of the region $2 only) into $1; stored without compression,
+# which on a busy machine is many times quicker than a compressed PNG.
+e2e_snap() { import -window root ${2:+-crop "$2"} -quality 1 "$1" 2>/dev/null; }
 
 # The dark band behind the finish banner's letters; the tube is a lighter blue.
 E2E_DARK='r<0.12 && g<0.12 && b<0.2'

@@ -1,0 +1,117 @@
+// The shell's rules: the key history the scenes read, the joystick slots, and the 16 ms tick.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "app/Input.h"
+#include "app/Tick.h"
+#include "platform/Joystick.h"
+
+namespace {
+
+// Ticks against a scripted clock that moves only when the test or a sleep moves it; collects the
+// sleeps and the frame-rate lines.
+std::uint32_t fakeNow = 0;
+std::vector<int> sleeps;
+struct Ticker {
+    std::FILE* file = std::tmpfile();
+    TickPacer pacer;
+    explicit Ticker(std::uint32_t start) { fakeNow = start, sleeps.clear(); }
+    ~Ticker() { std::fclose(file); }
+    void Tick(std::uint32_t work = 0) {
+        fakeNow += work;
+        const auto sleep = [](int ms) { sleeps.push_back(ms), fakeNow += ms; };
+        RunTick(pacer, TickHooks{[] { return fakeNow; }, sleep, [] {}, file});
+    }
+    std::vector<double> Lines() {  // the fps values, each line ending in a carriage return
+        std::fflush(file);
+        std::rewind(file);
+        std::vector<double> values;
+        for (double value; std::fscanf(file, "fps:%lf\r", &value) == 1;) values.push_back(value);
+        return values;
+    }
+};
+
+}  // namespace
+
+TEST(Input, KeyHistoryAcrossTicks) {
+    std::memset(&Input(), 0, sizeof(InputState));
+    OnKeyDown('x', 0, 0);  // pressed and released between two ticks: never seen
+    OnKeyUp('x', 0, 0);
+    EXPECT_FALSE(KeyNewlyPressed('x') || KeyHeld('x'));
+    // Down: newly pressed at its first tick only, held from the second on.
+    OnKeyDown('a', 0, 0);
+    int newly = 0, held = 0;
+    for (int tick = 0; tick < 20; ++tick, CopyInputHistory()) newly += KeyNewlyPressed('a'), held += KeyHeld('a');
+    EXPECT_TRUE(newly == 1 && held == 19);
+    OnKeyUp('a', 0, 0);
+    OnKeyDown('A', 0, 0);  // with Shift the letter arrives as another byte
+    EXPECT_TRUE(!KeyHeld('a') && KeyNewlyPressed('A') && !KeyNewlyPressed('a'));
+    // Arrows go to their own slots, held only across a tick; other special keys touch nothing.
+    std::memset(&Input(), 0, sizeof(InputState));
+    for (int key : {GLUT_KEY_UP, GLUT_KEY_LEFT, GLUT_KEY_F1, GLUT_KEY_PAGE_UP}) OnSpecialKeyDown(key, 0, 0);
+    EXPECT_EQ(std::memcmp(Input().arrows, "\1\0\0\1", 4), 0);  // up, down, right, left
+    EXPECT_FALSE(ArrowHeld(ArrowUp));
+    CopyInputHistory();
+    EXPECT_TRUE(ArrowHeld(ArrowUp) && ArrowHeld(ArrowLeft));
+    OnSpecialKeyUp(GLUT_KEY_UP, 0, 0);
+    EXPECT_FALSE(ArrowHeld(ArrowUp));
+    for (int k = 0; k < 256; ++k) ASSERT_EQ(Input().keys[k], 0) << k;
+}
+
+TEST(Input, JoystickAxesAndButtons) {
+    JoystickState state{};
+    // A stick pushed fully right, down and Z-high, as SDL reports it; a centred one pushes nothing.
+    JoystickRecord record{};
+    record.xPos = record.yPos = record.zPos = AxisToPosition(32767);
+    record.buttons = 0x1u | 0x200u;
+    ApplyJoystickRecord(state, record);
+    EXPECT_EQ(std::memcmp(state.directions, "\0\1\1\0\0\1", 6), 0);
+    EXPECT_TRUE(state.buttons[0] && state.buttons[9] && state.buttons[33]);  // 32 to 35 repeat bits 8 to 11
+    EXPECT_FALSE(state.buttons[1] || state.buttons[32]);
+    record.xPos = record.yPos = record.zPos = AxisToPosition(0);
+    ApplyJoystickRecord(state, record);
+    EXPECT_EQ(std::memcmp(state.directions, "\0\0\0\0\0\0", 6), 0);
+    EXPECT_EQ(std::memcmp(state.prevDirections, "\0\1\1\0\0\1", 6), 0);
+    EXPECT_EQ(AxisToPosition(-32768), 0u);
+}
+
+TEST(Tick, PacingAndTheFrameRateLine) {
+    Ticker ticker(5000000);
+    ticker.Tick();  // the first tick waits a full 16 ms and always prints a line close to 0
+    ASSERT_EQ(ticker.Lines().size(), 1u);
+    EXPECT_LT(ticker.Lines()[0], 0.01);
+    const std::uint32_t mark = ticker.pacer.rateMark;
+    ticker.Tick(5);   // 5 ms of work leaves 11 to wait
+    ticker.Tick(40);  // a slow tick is followed at once
+    EXPECT_EQ(sleeps, (std::vector<int>{16, 11}));
+    ticker.Tick(mark + 1000 - fakeNow);  // exactly 1000 ms after the last line: nothing yet
+    EXPECT_EQ(ticker.Lines().size(), 1u);
+    ticker.Tick(1);  // the next tick ends at mark + 1016: four frames since the mark
+    ASSERT_EQ(ticker.Lines().size(), 2u);
+    EXPECT_NEAR(ticker.Lines()[1], 4 * 1000.0 / 1016.0, 1e-5);
+}
+
+TEST(Tick, ClockJumpsNeverFreezeTheGameAndSleepsNeverWakeEarly) {
+    EXPECT_EQ(TickMsFrom(UtcFields{31, 23, 59, 59, 999}), 2764799999u);  // a long month still fits
+    Ticker ticker(TickMsFrom(UtcFields{31, 23, 59, 59, 900}));
+    ticker.Tick();
+    ticker.Tick(TickMsFrom(UtcFields{1, 0, 0, 0, 10}) - fakeNow);  // midnight into the next month
+    EXPECT_EQ(sleeps, std::vector<int>{16});
+    EXPECT_EQ(ticker.Lines().size(), 2u);
+    ticker.Tick(4);  // and pacing resumes
+    EXPECT_EQ(sleeps, (std::vector<int>{16, 12}));
+    // A clock stepped backwards waits at most one tick.
+    TickPacer pacer;
+    pacer.lastTick = 2000000;
+    EXPECT_TRUE(TickWait(pacer, 2000000 - 60000) == 16 && TickWait(pacer, 2000010) == 6);
+    // The pace rests on the real sleep never waking early.
+    for (int ms : {1, 5, 16}) {
+        const auto start = std::chrono::steady_clock::now();
+        SleepMs(ms);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(ms)) << ms;
+    }
+}

@@ -1,0 +1,78 @@
+// The arithmetic of drawing, apart from GL: the registry, and the tube and gem geometry.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "render/MeshMath.h"
+#include "render/Registry.h"
+
+namespace {
+
+std::vector<std::string> released;
+struct Gadget {
+    int value = 7;
+    std::string tag;
+};
+void ReleaseResource(Gadget* gadget) { released.push_back(gadget->tag), delete gadget; }
+// Two more resource types that report their release on stderr, to see the order at exit.
+struct Early {};
+struct Late {};
+void ReleaseResource(Early* early) { std::fprintf(stderr, "release early;"), delete early; }
+void ReleaseResource(Late* late) { std::fprintf(stderr, "release late;"), delete late; }
+
+}  // namespace
+
+TEST(Registry, NamesOwnOneObjectEachReleasedOnceAndTypesInReverseOrderOfFirstUse) {
+    {
+        ResourceRegistry<Gadget> registry;
+        Gadget* score = registry.Create("score");
+        score->value = 42;
+        EXPECT_TRUE(registry.Create("score") == score && score->value == 42);  // handed back untouched
+        EXPECT_EQ(registry.Get("finish"), nullptr);                            // Get never inserts
+        for (const char* name : {"score", "pressspace", "MyCamera", "dot"}) registry.Create(name)->tag = name;
+        EXPECT_EQ(registry.Size(), 4u);
+        registry.Remove("dot");
+        registry.Remove("dot");  // already gone: nothing happens
+        EXPECT_EQ(released, std::vector<std::string>{"dot"});
+    }
+    // The rest at the registry's end, once each, in name order.
+    EXPECT_EQ(released, (std::vector<std::string>{"dot", "MyCamera", "pressspace", "score"}));
+    EXPECT_EXIT((Registry<Early>().Create("a"), Registry<Late>().Create("b"), Registry<Early>().Create("c"), exit(0)),
+                ::testing::ExitedWithCode(0), "release late;release early;release early;");
+}
+
+TEST(MeshGeometry, TubeStripAndGemFaces) {
+    Surface surface;
+    surface.scroll = 0.05;
+    const auto strip = SurfaceStrip(surface);
+    for (int v = 0; v < kStripVertices; ++v) {
+        SCOPED_TRACE(v);
+        const int pair = v / 2;
+        const bool ringB = v % 2 == 1;
+        // A(i) has s (i + 1) / 6, B(i) has i / 6; the closing pair has 13/6 and 11/6.
+        EXPECT_NEAR(strip[v].s, pair < 12 ? (pair + (ringB ? 0 : 1)) / 6.0 : (ringB ? 11 : 13) / 6.0, 1e-6);
+        EXPECT_DOUBLE_EQ(strip[v].t, 0.05 + (ringB ? 15.0 : 0.0));
+        // Rings of radius 3 at heights 0 and 150; normals unit, level and facing the axis.
+        const Vec3 p = strip[v].position, n = strip[v].normal;
+        EXPECT_TRUE(std::fabs(std::hypot(p.x, p.z) - 3.0) < 1e-5 && p.y == (ringB ? 150.0f : 0.0f));
+        EXPECT_TRUE(std::fabs(std::hypot(n.x, n.z) - 1.0) < 1e-5 && std::fabs(n.y) < 1e-6);
+        EXPECT_LT((n.x * p.x + n.z * p.z) / 3.0f, -0.9f);
+    }
+    // Pair 0 takes A(11) as its preceding point (the panel near -15 degrees); the closing pair repeats it.
+    EXPECT_NEAR(strip[0].normal.z, -std::sin(-15.0 * M_PI / 180), 2e-3);
+    EXPECT_TRUE(strip[24].normal.x == strip[0].normal.x && strip[25].normal.z == strip[0].normal.z);
+
+    Model model;
+    model.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 0, 0}};
+    // Counter-clockwise from +z, collinear, collapsed, and one naming a vertex that is not there.
+    model.faces = {{0, 1, 2}, {0, 1, 3}, {0, 0, 0}, {0, 1, 4}};
+    model.faceIsSurface = {true, true, false, true};
+    const Vec3 keep{0.0f, 0.6f, 0.8f}, n = ModelFaceNormal(model, 0, keep);
+    EXPECT_TRUE(n.x == 0.0f && n.y == 0.0f && n.z == 1.0f);
+    for (int face : {1, 2}) EXPECT_EQ(ModelFaceNormal(model, face, keep).y, keep.y) << "no direction: the fallback";
+    EXPECT_TRUE(ModelFaceValid(model, 0) && !ModelFaceValid(model, 3) && !ModelFaceValid(model, 4));
+    // A cut-face vertex (1, 0, -1) maps to (0, -0.5, -1); the outer skin uses the position.
+    EXPECT_EQ(ModelTexCoord({1.0f, 0.0f, -1.0f}, false), (std::array<double, 3>{0.0, -0.5, -1.0}));
+    EXPECT_EQ(ModelTexCoord({1.0f, 0.0f, -1.0f}, true), (std::array<double, 3>{1.0, 0.0, -1.0}));
+}

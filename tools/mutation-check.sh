@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Does the suite catch real faults? Applies small deliberate faults one at a time to a scratch copy
+# of the source, rebuilds, runs the unit, GL and audio tests, and says for each whether they failed.
+# A maintainer runs it by hand after changing tests; it is not part of `tools/torvinel.sh test`.
+#   tools/mutation-check.sh            all faults
+#   tools/mutation-check.sh cut hud    only faults whose name contains one of the words
+# MUTATION_DIR picks the scratch folder (default: a new one under /tmp; it is kept for a rerun).
+# Exit status: 0 when every fault applied was caught, 1 when any was missed, 2 on a setup error.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+scratch="${MUTATION_DIR:-$(mktemp -d /tmp/torvinel-mutation.XXXXXX)}"
+src="$scratch/src"
+build="$scratch/build"
+log="$scratch/log"
+
+# Each fault: name | file | text to find (exactly once) | text to put in its place. \n is a line
+# break in both texts. Every fault must compile: a fault that does not build is counted as missed.
+faults=(
+  "tick-rate-line-early|app/Tick.cpp|if (sinceMark > 1000u) {|if (sinceMark >= 1000u) {"
+  "tick-mark-before-wait|app/Tick.cpp|    if (wait > 0) hooks.sleep(wait);\n    pacer.lastTick = hooks.now();|    pacer.lastTick = hooks.now();\n    if (wait > 0) hooks.sleep(wait);"
+  "tick-wait-uncapped|app/Tick.cpp|return wait > 16 ? 16 : static_cast<int>(wait);|return static_cast<int>(wait);"
+  "scene-no-init-after-switch|scene/Scene.cpp|        currentScene->Init();\n    }|    }"
+  "scene-escape-tap-quits|scene/Scene.cpp|if (KeyHeld(27)) std::exit(0);|if (KeyNewlyPressed(27)) std::exit(0);"
+  "camera-looks-too-high|render/CameraMath.cpp|center[1] = 6.0f;|center[1] = 8.0f;"
+  "sprite-cell-band-off-by-one|render/SpriteMath.cpp|q.t0 = static_cast<float>(row - 1) / rows;|q.t0 = static_cast<float>(row) / rows;"
+  "mesh-normals-inward|render/MeshMath.cpp|return UnitCross(Sub(r, q), Sub(p, q), fallback);|return UnitCross(Sub(p, q), Sub(r, q), fallback);"
+  "sprite-leaves-depth-off|render/Sprite.cpp|    glEnable(GL_DEPTH_TEST);\n    glEnable(GL_CULL_FACE);|    glEnable(GL_CULL_FACE);"
+  "draw-cut-faces-with-skin|render/MeshDraw.cpp|BindNamedTexture(\"ModelB\");|BindNamedTexture(\"ModelA\");"
+  "registry-create-twice|render/Registry.h|        if (it != entries.end()) return it->second;\n        T* made|        T* made"
+  "cut-push-too-strong|mesh/Cut.cpp|constexpr float kImpulse = 0.05f;|constexpr float kImpulse = 0.5f;"
+  "cut-cap-one-early|mesh/Cut.cpp|if (splits >= 3) {|if (splits >= 2) {"
+  "cut-edge-blend-reversed|mesh/Cut.cpp|const float t = std::fabs(sB) / (std::fabs(sA) + std::fabs(sB));|const float t = std::fabs(sA) / (std::fabs(sA) + std::fabs(sB));"
+  "field-floor-removes-at-three|mesh/Field.cpp|if (field.models[i]->position.y < kRemovalHeight) {|if (field.models[i]->position.y <= kRemovalHeight) {"
+  "field-cut-not-counted|mesh/Field.cpp|            field.cutCount += 1;\n|"
+  "field-touching-blade-misses|mesh/Field.cpp|if (std::fabs(dist) > r) return false;|if (std::fabs(dist) >= r) return false;"
+  "field-one-spawn-test-per-step|mesh/Field.cpp|while (spawnTravel < -0.5f) {|if (spawnTravel < -0.5f) {"
+  "sphere-faces-wound-inward|mesh/Sphere.cpp|model->faces.push_back({k, k + n + 2, k + n + 1});|model->faces.push_back({k, k + n + 1, k + n + 2});"
+  "hud-digit-band-off-by-one|scenes/Hud.cpp|return 10 - digit;|return 9 - digit;"
+  "hud-tenths-on-the-point|scenes/Hud.cpp|x0 + 360 + shake|x0 + 288 + shake"
+  "banner-skip-one-tick-long|scenes/RankingScene.cpp|const bool ends = bannerTimer < kBannerSkipLimit;|const bool ends = bannerTimer <= kBannerSkipLimit;"
+  "banner-slides-slower|scenes/RankingScene.cpp|(bannerTimer - kBannerEnd)) / 150 - w;|(bannerTimer - kBannerEnd)) / 160 - w;"
+  "game-ends-a-tick-early|scenes/GameScene.cpp|return timeLeft < 0;|return timeLeft <= 0;"
+  "blade-lift-never-decays|scenes/GameScene.cpp|    blade.offset.y = blade.offset.y * 0.95f;\n|"
+  "orbit-eases-differently|scenes/Orbit.cpp|orbitSpeed = orbitSpeed / 6.0f;|orbitSpeed = orbitSpeed / 5.0f;"
+  "ranking-last-place-not-shifted|scenes/RankingFile.cpp|for (int slot = kRankingSlots - 1; slot > i; --slot)|for (int slot = kRankingSlots - 2; slot > i; --slot)"
+  "music-restarts-a-second-late|audio/Music.cpp|second) >= lengthSeconds)|second) > lengthSeconds)"
+  "music-never-plays|audio/Music.cpp|    if (music != nullptr) Mix_PlayMusic(Track(*this), 0);\n|"
+  "cut-sound-plays-twice|audio/SoundEffect.cpp|Mix_PlayChannel(kEffectChannel, chunk, 0);|Mix_PlayChannel(kEffectChannel, chunk, 1);"
+  "joystick-axes-reversed|platform/Joystick.cpp|return static_cast<unsigned>(sdlAxis + 32768);|return static_cast<unsigned>(32767 - sdlAxis);"
+  "sleep-skips-a-whole-tick|platform/Clock.cpp|if (milliseconds <= 0) return;|if (milliseconds <= 16) return;"
+)
+
+die() { echo "mutation-check: $*" >&2; exit 2; }
+
+# Replaces the one occurrence of $FIND in file $1 by $PUT (both with \n for line breaks).
+apply_fault() {
+  FIND="$2" PUT="$3" perl -0777 -i -pe '
+    BEGIN { ($f, $p) = map { s/\\n/\n/gr } @ENV{qw(FIND PUT)}; }
+    $n = () = /\Q$f\E/g;
+    die "found $n times, not once\n" if $n != 1;
+    s/\Q$f\E/$p/;
+  ' "$1"
+}
+
+selected() {
+  [ $# -le 1 ] && return 0
+  local name="$1" word
+  shift
+  for word in "$@"; do [[ "$name" == *"$word"* ]] && return 0; done
+  return 1
+}
+
+# Every fault's text must be there before anything is built.
+for fault in "${faults[@]}"; do
+  IFS='|' read -r name file find put <<<"$fault"
+  [ -f "$repo/$file" ] || die "$name: no file $file"
+  tmp=$(mktemp)
+  cp "$repo/$file" "$tmp"
+  apply_fault "$tmp" "$find" "$put" 2>"$tmp.err" || { rm -f "$tmp"; die "$name: the text to change in $file is $(cat "$tmp.err")"; }
+  rm -f "$tmp" "$tmp.err"
+done
+
+echo "scratch copy: $scratch"
+mkdir -p "$src" "$log"
+# The source as it stands in the working tree, without git's store and build folders.
+find "$repo" -mindepth 1 -maxdepth 1 ! -name .git ! -name 'build*' -exec cp -a {} "$src/" \;
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR="$scratch"
+cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVINEL_BENCH=OFF "${launcher[@]}" \
+  >"$log/configure.txt" 2>&1 || die "configure failed; see $log/configure.txt"
+
+build_tests() { cmake --build "$build" -j2 --target unit_tests gl_tests audio_tests >"$1" 2>&1; }
+run_tests() { (cd "$build" && ctest -L 'unit|gl|audio' -j2 --timeout 300 --output-on-failure) >"$1" 2>&1; }
+
+build_tests "$log/baseline-build.txt" || die "the unchanged source does not build; see $log/baseline-build.txt"
+run_tests "$log/baseline-tests.txt" || die "the unchanged source fails its tests; see $log/baseline-tests.txt"
+
+caught=0
+missed=0
+for fault in "${faults[@]}"; do
+  IFS='|' read -r name file find put <<<"$fault"
+  selected "$name" "$@" || continue
+  cp -p "$src/$file" "$scratch/original"
+  apply_fault "$src/$file" "$find" "$put"
+  if ! build_tests "$log/$name-build.txt"; then
+    verdict="MISSED (does not build; see $log/$name-build.txt)"
+    missed=$((missed + 1))
+  elif run_tests "$log/$name-tests.txt"; then
+    verdict="MISSED"
+    missed=$((missed + 1))
+  else
+    failing=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log/$name-tests.txt" || echo "tests failed")
+    verdict="caught ($failing)"
+    caught=$((caught + 1))
+  fi
+  # Back to the original bytes; touched so the next build compiles it again.
+  cp "$scratch/original" "$src/$file"
+  touch "$src/$file"
+  printf '%-32s %-24s %s\n' "$name" "$file" "$verdict"
+done
+
+echo "$caught caught, $missed missed"
+[ "$missed" -eq 0 ]
