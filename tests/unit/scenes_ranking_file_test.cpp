@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,6 +96,46 @@ TEST(RankingFile, FailedOrInterruptedSaveKeepsTheOldFile) {
     const std::string seen = Folder(folder);
     EXPECT_EQ(seen.rfind("8 7 6 5 4 3 2 1 |notafolder|ranking.dat|ranking.dat.", 0), 0u) << seen;
     EXPECT_EQ(ReadFile(folder / seen.substr(seen.rfind('|') + 1)), "100 8 7 6 5 4 3 2 ");
-    EXPECT_TRUE(SaveRankingTo(file.c_str()));  // a later save goes through
-    EXPECT_EQ(ReadFile(file), "100 8 7 6 5 4 3 2 ");
+    EXPECT_TRUE(SaveRankingTo(file.c_str()));  // a later save goes through and leaves nothing beside
+    EXPECT_EQ(Folder(folder), "100 8 7 6 5 4 3 2 |notafolder|ranking.dat");
+}
+
+// Two games end together: the second waits for the first's slow save and ranks into its table.
+TEST(RankScore, TwoGamesEndingTogetherKeepBothScores) {
+    TempFolder folder;
+    SetRankingPath(folder / "ranking.dat");
+    RankScore(1);
+    static int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t first = fork();
+    if (first == 0) {
+        rankingBeforeRename = [](const char*) { return write(ready[1], "!", 1) == 1 && usleep(300000) == 0; };
+        RankScore(50);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);  // the first holds the lock, just before its rename
+    RankScore(40);
+    waitpid(first, nullptr, 0);
+    SetRankingPath("res/ranking.dat");
+    EXPECT_EQ(Folder(folder), "50 40 1 0 0 0 0 0 |ranking.dat|ranking.dat.lock");
+}
+
+// A file that does not read cleanly is kept beside the ranking, the latest one only, with one line.
+TEST(RankScore, DamagedRankingIsKeptBeforeTheSave) {
+    TempFolder folder;
+    const std::string file = folder / "ranking.dat";
+    SetRankingPath(file);
+    const struct { std::string before; const char* said; const char* after; } cases[] = {
+        {"2147483648 5 4", "item 1 is a number out of range", "7 0 0 0 0 0 0 0 "},
+        {"-2147483649 5 4", "item 1 is a number out of range", "7 0 0 0 0 0 0 0 "},
+        {std::string("30 20\0 10 9 ", 12), "item 3 is not a number", "30 20 20 20 20 20 20 20 "},
+        {std::string(100000, ' '), "too large: 100000 bytes", "7 0 0 0 0 0 0 0 "},
+    };
+    for (const auto& c : cases) {
+        ExpectComplaint(c.said, [&] { RankScore((WriteFile(file, c.before), 7)); });
+        EXPECT_EQ(Folder(folder), c.after + std::string("|ranking.dat|ranking.dat.damaged|ranking.dat.lock"));
+        EXPECT_EQ(ReadFile(file + ".damaged"), c.before);
+    }
+    SetRankingPath("res/ranking.dat");
 }
