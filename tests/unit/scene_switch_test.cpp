@@ -1,9 +1,28 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
+#include "app/App.h"
 #include "app/Input.h"
 #include "scene/Scene.h"
+
+// Bytes on the heap, so that a test can see everything it made freed again.
+std::atomic<long> liveBytes{0};
+void* operator new(std::size_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) throw std::bad_alloc();
+    liveBytes += static_cast<long>(malloc_usable_size(block));
+    return block;
+}
+void operator delete(void* block) noexcept {
+    if (block != nullptr) liveBytes -= static_cast<long>(malloc_usable_size(block));
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
 
 namespace {
 
@@ -63,4 +82,16 @@ TEST(SceneSwitch, EscapeMustBeHeldAcrossATick) {
     EXPECT_EXIT((OnKeyDown(27, 0, 0), Tick(), Tick(), std::exit(3)), ::testing::ExitedWithCode(0), "");
     delete currentScene;
     currentScene = nullptr;
+}
+
+// At exit the last scene goes, and with it the tube and the falling field with every gem, so a
+// leak checker's run of the game finds none of the game's own objects.
+TEST(SceneSwitch, ExitFreesTheLastSceneTheTubeAndTheField) {
+    auto context = std::make_shared<SceneContext>();
+    const long before = liveBytes;
+    currentScene = MakeFirstScene(context);
+    const long made = liveBytes - before;
+    OnExit();
+    const long left = liveBytes - before;
+    EXPECT_TRUE(made > 1000 && left == 0) << made << " bytes made, " << left << " left";
 }
