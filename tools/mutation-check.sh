@@ -49,6 +49,11 @@ faults=(
   "cut-sound-plays-twice|audio/SoundEffect.cpp|Mix_PlayChannel(kEffectChannel, chunk, 0);|Mix_PlayChannel(kEffectChannel, chunk, 1);"
   "joystick-axes-reversed|platform/Joystick.cpp|return static_cast<unsigned>(sdlAxis + 32768);|return static_cast<unsigned>(32767 - sdlAxis);"
   "sleep-skips-a-whole-tick|platform/Clock.cpp|if (milliseconds <= 0) return;|if (milliseconds <= 16) return;"
+  "installed-scores-beside-the-files|platform/DataFolder.cpp|    if (!choice.installed) {|    if (choice.installed) {"
+  "data-file-takes-a-pipe|platform/DataFile.cpp|    if (!S_ISREG(info.st_mode)) {|    if (S_ISDIR(info.st_mode)) {"
+  "ranking-saved-without-the-lock|scenes/RankingFile.cpp|    const RankingLock lock(path);\n|"
+  "key-release-keeps-shifted-letter|app/Input.cpp|    if (letter >= 'a' && letter <= 'z') {|    if (letter >= 'a' && letter <= 'z' && key == letter) {"
+  "picture-pixel-budget-ignored|render/TextureMath.cpp|width * height > kMaxPicturePixels) {|width * height > 4 * kMaxPicturePixels) {"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }
