@@ -6,11 +6,15 @@
 #include <set>
 #include <string>
 
+#include "platform/DataFile.h"
 #include "platform/GlContext.h"
+#include "platform/LibraryNoise.h"
 #include "render/ReportOnce.h"
-#include "render/ShaderText.h"
 
 namespace {
+
+// Far beyond any real shader; a bigger file is refused rather than handed to the compiler.
+constexpr std::size_t kMaxShaderBytes = 1u << 20;
 
 // The compiler's or linker's words, folded onto one line; shaders and programs keep them alike.
 std::string InfoLog(GLuint object, void (*getLength)(GLuint, GLenum, GLint*),
@@ -27,10 +31,11 @@ std::string ShaderLog(GLuint shader) { return InfoLog(shader, glGetShaderiv, glG
 
 std::string ProgramLog(GLuint program) { return InfoLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
-// Reads one stage's source; a file that cannot be used is told once and its stage left out.
+// Reads one stage's source as raw bytes (no final zero needed); a file that cannot be used is
+// told once and its stage left out.
 bool ReadStage(const char* path, std::string& source) {
     std::string why;
-    if (ReadShaderSource(path, source, &why)) return true;
+    if (ReadDataFile(path, kMaxShaderBytes, source, why)) return true;
     ReportOnce("torvinel: cannot load shader \"" + std::string(path ? path : "") + "\": " + why);
     return false;
 }
