@@ -16,8 +16,8 @@ void CountedLinkProgram(GLuint program) { ++links, realLinkProgram(program); }
 }  // namespace
 
 TEST(ShaderRelink, SwappedFilesAreBuiltOnceAndNeverFromTheCache) {
-    char cache[] = "/tmp/torvinel-shader-cache-XXXXXX";
-    setenv("MESA_SHADER_CACHE_DIR", mkdtemp(cache), 1);  // a cache of its own, read when GL starts
+    const testsupport::TempFolder cache;
+    setenv("MESA_SHADER_CACHE_DIR", cache.path.c_str(), 1);  // a cache of its own, read when GL starts
     gltest::ClearFrame();
     const std::string vs = TORVINEL_SOURCE_DIR "/data/shader/Binarization.vs", fs = TORVINEL_SOURCE_DIR "/data/shader/Binarization.fs";
     ShaderProgram right, swapped;
@@ -29,5 +29,4 @@ TEST(ShaderRelink, SwappedFilesAreBuiltOnceAndNeverFromTheCache) {
     glLinkProgram = realLinkProgram;
     EXPECT_EQ(links, 1);
     for (const std::string& path : {vs, fs}) EXPECT_NE(said.find(path + "\" does not compile"), said.npos) << said;
-    std::filesystem::remove_all(cache);
 }

@@ -4,18 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "TestSupport.h"
 #include "platform/DataFile.h"
+
+using namespace testsupport;
 
 TEST(DataFile, OnlyRegularFilesWithinTheirCapAreRead) {
     alarm(20);  // a read that waits on a FIFO or a device fails the test instead of stalling it
-    char name[] = "/tmp/torvinel-datafile-XXXXXX";
-    const std::string dir = mkdtemp(name), fifo = dir + "/fifo", huge = dir + "/huge", plain = dir + "/plain";
+    const TempFolder folder;
+    const std::string dir = folder.path, fifo = folder / "fifo", huge = WriteFile(folder / "huge", "");
+    const std::string plain = WriteFile(folder / "plain", "12 ");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    std::filesystem::resize_file((std::ofstream(huge), huge), 300u << 20);  // 300 MB of nothing, sparse
-    std::ofstream(plain) << "12 ";
+    fs::resize_file(huge, 300u << 20);  // 300 MB of nothing, sparse
     const struct { std::string path; const char* why; } cases[] = {
         {fifo, "not a regular file but a FIFO"},  {"/dev/urandom", "not a regular file but a device"},
         {dir, "not a regular file but a folder"}, {huge, "too large: 314572800 bytes"},
@@ -25,5 +25,4 @@ TEST(DataFile, OnlyRegularFilesWithinTheirCapAreRead) {
         EXPECT_EQ(ReadDataFile(c.path.c_str(), 1u << 20, bytes, why), *c.why == '\0') << c.path;
         EXPECT_TRUE(why.find(c.why) == 0 && bytes == (*c.why ? "" : "12 ")) << why;
     }
-    std::filesystem::remove_all(dir);
 }
