@@ -67,8 +67,7 @@ Texture* DrawableTexture(const char* name) {
     return texture;
 }
 
-void DrawTimeLeft(int t) {
-    const int shake = TimeShake(t);
+void DrawTimeLeft(int t, int shake) {
     const TimeLeftLayout layout = LayoutTimeLeft(t, windowWidth, shake);
 
     if (Texture* label = DrawableTexture(kRemainingTextureName)) {
