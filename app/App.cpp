@@ -238,7 +238,6 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
             return 1;
         }
-        demo.path = command.demoPath;
     }
     if (!OpenDisplayCheck()) {
         const char* display = std::getenv("DISPLAY");

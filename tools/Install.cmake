@@ -1,13 +1,13 @@
 # Where every installed file lands (any prefix, and DESTDIR), and the Debian package made from it.
 #   <bindir>:                         torvinel, torvinel-windowed
-#   TORVINEL_INSTALL_DATADIR:         res/game, res/bgm, res/se, shader (never a ranking file)
+#   TORVINEL_INSTALL_DATADIR:         res/game, res/bgm, res/se, shader, demos (never a ranking file)
 #   <datadir>/applications:           one menu entry per configuration
 #   <datadir>/metainfo:               the software centre's record
 #   <datadir>/icons/hicolor/NxN/apps: the icon at 48, 64, 128 and 256 pixels
 #   <mandir>/man6:                    torvinel(6), and torvinel-windowed(6) as a link to it
 
 install(TARGETS torvinel torvinel-windowed RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY data/shader DESTINATION ${TORVINEL_INSTALL_DATADIR})
+install(DIRECTORY data/shader data/demos DESTINATION ${TORVINEL_INSTALL_DATADIR})
 install(DIRECTORY data/res/game data/res/bgm data/res/se DESTINATION ${TORVINEL_INSTALL_DATADIR}/res)
 
 set(TORVINEL_APP_ID org.torvinel.torvinel)

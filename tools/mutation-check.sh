@@ -53,6 +53,14 @@ faults=(
   "data-file-takes-a-pipe|platform/DataFile.cpp|    if (!S_ISREG(info.st_mode)) {|    if (S_ISDIR(info.st_mode)) {"
   "ranking-saved-without-the-lock|scenes/RankingFile.cpp|    const RankingLock lock(path);\n|"
   "key-release-keeps-shifted-letter|app/Input.cpp|    if (letter >= 'a' && letter <= 'z') {|    if (letter >= 'a' && letter <= 'z' && key == letter) {"
+  "hud-shake-drawn-by-the-frame|scenes/GameScene.cpp|DrawTimeLeft(timeLeft, shake);|DrawTimeLeft(timeLeft, TimeShake(timeLeft));"
+  "demo-key-releases-not-recorded|app/DemoFile.cpp|if ((before.keys[k] != 0) != (after.keys[k] != 0))|if (!before.keys[k] && after.keys[k])"
+  "demo-switch-not-checked|app/Demo.cpp|const bool due = switched|const bool due = false"
+  "demo-long-gap-accepted|app/DemoFile.cpp|> kDemoCheckEvery)|> 10 * kDemoCheckEvery)"
+  "demo-killed-run-not-kept|app/Demo.cpp|    ::rename(crashTemp, crashTarget);\n|"
+  "demo-board-table-not-replayed|app/Demo.cpp|            std::copy(line.table.begin(), line.table.end(), table);\n|"
+  "demo-recording-overwrites-anything|app/Demo.cpp|if (head.compare(0, std::strlen(kDemoMagic) + 1, std::string(kDemoMagic) + \" \") == 0) return true;|return true;"
+  "options-record-with-play|app/CommandLine.cpp|            if (demoName != nullptr)\n|            if (false)\n"
   "picture-pixel-budget-ignored|render/TextureMath.cpp|width * height > kMaxPicturePixels) {|width * height > 4 * kMaxPicturePixels) {"
 )
 

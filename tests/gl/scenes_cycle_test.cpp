@@ -9,6 +9,7 @@
 
 #include "GlTestContext.h"
 #include "TestSupport.h"
+#include "app/Demo.h"
 #include "app/Input.h"
 #include "mesh/Field.h"
 #include "render/MeshDraw.h"
@@ -173,4 +174,40 @@ TEST(ScenesCycle, TitleGameRankingAndBackWithCuts) {
     EXPECT_TRUE(!back->finished && back->angle == angle);
     EXPECT_TRUE(back->surface == round.surface && back->field == round.field);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// However often the window is drawn (not at all, as a hidden window is, or three times a tick, as
+// on exposes and resizes), the play is the same: the time display's shake and the board's slide
+// go by the tick, never by the drawing.
+TEST(ScenesCycle, DrawingNeverChangesThePlay) {
+    std::vector<std::string> seen;
+    for (int draws : {0, 1, 3}) {
+        Round round;
+        std::srand(11);
+        InputState& in = Input();
+        StartScenesWith(MakeFirstScene(std::make_shared<SceneContext>()));
+        round.surface = dynamic_cast<TitleScene*>(currentScene)->surface;
+        round.field = dynamic_cast<TitleScene*>(currentScene)->field;
+        const auto play = [&](int ticks) {
+            for (int i = 0; i < ticks; ++i, Tick())
+                for (int d = 0; d < draws; ++d) Frame();
+        };
+        in.keys[' '] = 1;
+        play(2);
+        in.keys[' '] = 0;
+        dynamic_cast<GameScene&>(*currentScene).timeLeft = 100;  // the last seconds shake
+        play(20);
+        in.keys['p'] = 1;
+        play(2);
+        in.keys['p'] = 0;
+        dynamic_cast<RankingScene&>(*currentScene).bannerTimer = kBannerEnd + 2;  // the board slides in
+        play(10);
+        SceneCheck check;
+        currentScene->Check(check);
+        seen.push_back(CheckLine(check) + " next=" + std::to_string(std::rand()));
+    }
+    EXPECT_NE(seen[0].find("ranking "), std::string::npos) << seen[0];
+    EXPECT_NE(seen[0].find(" slide=282"), std::string::npos) << seen[0];
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(seen[2], seen[0]);
 }

@@ -46,9 +46,10 @@ struct RoundScene : Scene {
     int round, angle = 0, score = 0;
 };
 
-// Plays `ticks` ticks through the demo as the game does; `press` gives the live keys of a tick and
-// `meddle` may disturb the run at a tick.
-void PlayTicks(DemoRun& run, int* table, long ticks, void (*press)(long, KeySet&), void (*meddle)(long) = nullptr) {
+// Plays `ticks` ticks through the demo as the game does: each round's end adds to the table, as a
+// finished game does. `press` gives the live keys of a tick and `meddle` may disturb the run.
+void PlayTicks(DemoRun& run, int* table, long ticks, void (*press)(long, KeySet&),
+               void (*meddle)(long, int*) = nullptr) {
     KeySet live{};
     std::memset(&Input(), 0, sizeof(InputState));
     StartScenesWith(new RoundScene(0));
@@ -56,7 +57,7 @@ void PlayTicks(DemoRun& run, int* table, long ticks, void (*press)(long, KeySet&
         run.inTick = true;
         if (press != nullptr) press(run.tick, live);
         GatherInput(DemoTickKeys(run, live));
-        if (meddle != nullptr) meddle(run.tick);
+        if (meddle != nullptr) meddle(run.tick, table);
         StepScenes();
         if (currentScene->finished && dynamic_cast<RoundScene*>(currentScene)->round % 2 == 0) table[0] += 1;
         DemoAfterStep(run, currentScene, table);
@@ -118,12 +119,14 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
     std::string why;
     ASSERT_TRUE(StartRecording(recording, path, 1234, table, "test", why)) << why;
     std::srand(1234);
-    PlayTicks(recording, table, 200, Script);
+    // Another copy of the game saves a score into the ranking this board shows.
+    PlayTicks(recording, table, 200, Script, [](long tick, int* t) { t[7] += tick == 70 ? 33 : 0; });
     ASSERT_TRUE(FinishRecording(recording, table, why)) << why;
     const std::string text = ReadFile(path);
     EXPECT_NE(text.find("\n10 +left\n"), std::string::npos);
     EXPECT_NE(text.find("\n51 check ranking angle=29 "), std::string::npos);  // a switch is checked
-    EXPECT_NE(text.find("\n50 table 10 7 5"), std::string::npos);
+    EXPECT_NE(text.find("\n50 table 10 7 5 3 1 0 0 0\n"), std::string::npos);
+    EXPECT_NE(text.find("\n70 table 10 7 5 3 1 0 0 33\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1, 10), "199 end sc");
     EXPECT_LT(text.size(), 1024u);  // only changes are written
 
@@ -137,7 +140,7 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
         // Live keys play no part; a drift shows at the next check and is told once.
         const std::string said = Stderr([&] {
             PlayTicks(play, shown, 200, [](long tick, KeySet& keys) { keys.keys[' '] = tick % 2; },
-                drift ? +[](long tick) { if (tick == 100) std::rand(); } : nullptr);
+                drift ? +[](long tick, int*) { if (tick == 100) std::rand(); } : nullptr);
         });
         EXPECT_TRUE(DemoPlayedOut(play));
         EXPECT_EQ(FinishPlayback(play, shown), !drift);
