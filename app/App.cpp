@@ -18,6 +18,7 @@
 #include "app/Profile.h"
 #include "app/Tick.h"
 #include "mesh/Field.h"
+#include "mesh/Random.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
 #include "platform/GlContext.h"
@@ -103,23 +104,9 @@ void SetFixedGlState(unsigned seed, bool music) {
     glHint(GL_FOG_HINT, GL_NICEST);
     glFogi(GL_FOG_START, 31);
     glFogi(GL_FOG_END, 127);
-    std::srand(seed);
+    SeedGameRandom(seed);
     StartScenes(music);
 }
-
-}  // namespace
-
-WindowSize ClampWindowSize(int width, int height) {
-    WindowSize size{width, height, false};
-    if (width < 512 || height < 512) {
-        size.raised = true;
-        if (size.width < 512) size.width = 512;
-        if (size.height < 512) size.height = 512;
-    }
-    return size;
-}
-
-namespace {
 
 // A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
 void OnTimeDemoFrame() {
@@ -133,7 +120,19 @@ void OnTimeDemoFrame() {
     figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
+
 }  // namespace
+
+WindowSize ClampWindowSize(int width, int height) {
+    WindowSize size{width, height, false};
+    if (width < 512 || height < 512) {
+        size.raised = true;
+        if (size.width < 512) size.width = 512;
+        if (size.height < 512) size.height = 512;
+    }
+    return size;
+}
+
 
 void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.

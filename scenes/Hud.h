@@ -13,7 +13,7 @@ int DigitCell(int q);
 // The digit a cell row shows (the inverse of DigitCell), for checking what lands on screen.
 int DigitInRow(int row);
 
-// Offset of the time display: the last three seconds shake harder and harder. Draws one rand()
+// Offset of the time display: the last three seconds shake harder and harder. Draws one value
 // below 180 ticks and none from 180 on; the game draws it once a tick, after the tick's play, so
 // that a window redrawn more or less often never shifts the gems that follow.
 int TimeShake(int t);

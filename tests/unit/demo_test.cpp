@@ -10,6 +10,7 @@
 #include "app/Demo.h"
 #include "app/Input.h"
 #include "scene/Scene.h"
+#include "mesh/Random.h"
 
 using testsupport::ReadFile;
 using testsupport::Stderr;
@@ -27,7 +28,7 @@ struct RoundScene : Scene {
     void Update() override {
         EscapeCheck();
         if (ArrowHeld(ArrowLeft)) ++angle;
-        score += std::rand() % 3;
+        score += GameRandom() % 3;
         if (KeyNewlyPressed(' ')) finished = true;
     }
     Scene* NextScene() override {
@@ -118,7 +119,7 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
     DemoRun recording;
     std::string why;
     ASSERT_TRUE(StartRecording(recording, path, 1234, table, "test", why)) << why;
-    std::srand(1234);
+    SeedGameRandom(1234);
     // Another copy of the game saves a score into the ranking this board shows.
     PlayTicks(recording, table, 200, Script, [](long tick, int* t) { t[7] += tick == 70 ? 33 : 0; });
     ASSERT_TRUE(FinishRecording(recording, table, why)) << why;
@@ -136,11 +137,11 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
         play.mode = DemoMode::TimeDemo;
         int shown[8] = {};
         std::copy(play.demo.table.begin(), play.demo.table.end(), shown);
-        std::srand(play.demo.seed);
+        SeedGameRandom(play.demo.seed);
         // Live keys play no part; a drift shows at the next check and is told once.
         const std::string said = Stderr([&] {
             PlayTicks(play, shown, 200, [](long tick, KeySet& keys) { keys.keys[' '] = tick % 2; },
-                drift ? +[](long tick, int*) { if (tick == 100) std::rand(); } : nullptr);
+                drift ? +[](long tick, int*) { if (tick == 100) GameRandom(); } : nullptr);
         });
         EXPECT_TRUE(DemoPlayedOut(play));
         EXPECT_EQ(FinishPlayback(play, shown), !drift);
