@@ -18,5 +18,5 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv);
 // What the game is, its keys, its options and where it keeps scores, for the named executable.
 void PrintUsage(std::FILE* out, const char* program);
 
-// "<program> <version>"
+// "<program> <version>", then who holds the copyright and the licence.
 void PrintVersion(std::FILE* out, const char* program);

@@ -58,9 +58,13 @@ check "the manual renders without a warning" \
   test -z "$(MANWIDTH=80 man --warnings -l "$share/man/man6/torvinel-windowed.6.gz" 2>&1 >/dev/null)"
 
 # Without a display: --help and --version answer, playing says how to run headless.
-version=$(env -u DISPLAY "$game" --version)
+env -u DISPLAY "$game" --version >"$E2E_WORK/version.txt"
+version=$(head -n 1 "$E2E_WORK/version.txt")
 check "--version without a display prints the version (got '$version')" \
   grep -Eq '^torvinel-windowed [0-9]+\.[0-9]+\.[0-9]+$' <<<"$version"
+check "and then the copyright holder and the licence" \
+  test "$(sed -n 2p "$E2E_WORK/version.txt")" = "Copyright (c) 2026 The Torvinel developers" \
+  -a -n "$(grep 'MIT licence' "$E2E_WORK/version.txt")"
 check "the metainfo lists the same release" \
   grep -q "release version=\"${version#* }\"" "$share"/metainfo/*.metainfo.xml
 check "--help without a display prints the usage with keys and where scores live" \
