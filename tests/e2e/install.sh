@@ -67,6 +67,8 @@ check "and then the copyright holder and the licence" \
   -a -n "$(grep 'MIT licence' "$E2E_WORK/version.txt")"
 check "the metainfo lists the same release" \
   grep -q "release version=\"${version#* }\"" "$share"/metainfo/*.metainfo.xml
+check "so does the changelog, in Debian's form" \
+  test "$(zcat "$share/doc/torvinel/changelog.gz" | dpkg-parsechangelog -l - -S Version)" = "${version#* }"
 check "--help without a display prints the usage with keys and where scores live" \
   bash -c "env -u DISPLAY '$game' --help | grep -q 'ranking.dat'"
 "$game" --frobnicate >/dev/null 2>"$E2E_WORK/bad.err"
