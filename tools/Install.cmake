@@ -5,7 +5,7 @@
 #   <datadir>/metainfo:               the software centre's record
 #   <datadir>/icons/hicolor/NxN/apps: the icon at 48, 64, 128 and 256 pixels
 #   <mandir>/man6:                    torvinel(6), and torvinel-windowed(6) as a link to it
-#   <docdir>:                         changelog.gz
+#   <docdir>:                         copyright (Debian's machine-readable form), changelog.gz
 
 install(TARGETS torvinel torvinel-windowed RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY data/shader DESTINATION ${TORVINEL_INSTALL_DATADIR})
@@ -18,7 +18,7 @@ set(TORVINEL_PACKAGE torvinel)
 # The release history: CHANGELOG.md, newest first, whose newest entry is this version. The software
 # centre's record lists its releases; the package carries it as a Debian changelog.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md)
+  ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 file(STRINGS CHANGELOG.md TORVINEL_CHANGELOG_RELEASES
   REGEX "^## \\[[0-9]+\\.[0-9]+\\.[0-9]+\\] - [0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] *$")
 set(newest "")
@@ -44,7 +44,19 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/install/changelog.gz
   COMMENT "Writing the Debian changelog"
   VERBATIM)
 
-install(FILES ${CMAKE_BINARY_DIR}/install/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The copyright file, in Debian's machine-readable form, with the licence's own text.
+file(READ LICENSE licence)
+string(FIND "${licence}" "Permission is hereby granted" start)
+if(start LESS 0)
+  message(FATAL_ERROR "LICENSE does not hold the MIT licence's text")
+endif()
+string(SUBSTRING "${licence}" ${start} -1 TORVINEL_EXPAT_TEXT)
+string(STRIP "${TORVINEL_EXPAT_TEXT}" TORVINEL_EXPAT_TEXT)
+string(REPLACE "\n\n" "\n.\n" TORVINEL_EXPAT_TEXT "${TORVINEL_EXPAT_TEXT}")
+string(REPLACE "\n" "\n " TORVINEL_EXPAT_TEXT " ${TORVINEL_EXPAT_TEXT}")
+configure_file(data/doc/copyright.in ${CMAKE_BINARY_DIR}/install/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install/copyright ${CMAKE_BINARY_DIR}/install/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(TORVINEL_APP_ID org.torvinel.torvinel)
 install(FILES data/desktop/${TORVINEL_APP_ID}.desktop data/desktop/${TORVINEL_APP_ID}-windowed.desktop
