@@ -8,6 +8,18 @@
 #   <docdir>:                         copyright (Debian's machine-readable form), changelog.gz
 
 install(TARGETS torvinel torvinel-windowed RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cmake --install --strip, and so the package) also drops the compilers' notes
+# in .comment, as Debian's dh_strip does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(exe $<TARGET_FILE_NAME:torvinel> $<TARGET_FILE_NAME:torvinel-windowed>)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${exe}\" RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR \"could not strip \${exe}\")
+      endif()
+    endforeach()
+  endif()")
 install(DIRECTORY data/shader DESTINATION ${TORVINEL_INSTALL_DATADIR})
 install(DIRECTORY data/res/game data/res/bgm data/res/se DESTINATION ${TORVINEL_INSTALL_DATADIR}/res)
 
