@@ -20,18 +20,28 @@ packages=(
   lame sox clang libclang-rt-14-dev
   dpkg-dev file desktop-file-utils appstream man-db
 )
+# The package's checkers (lintian; hardening-check comes with devscripts) need none of their
+# recommendations, which would bring in key rings, upload tools and more.
+checkers=(lintian devscripts)
+
+# Prints those of the given packages that are not installed yet.
+not_installed() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
 
 install_packages() {
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
+  local wanted checking sudo=""
+  wanted=$(not_installed "${packages[@]}")
+  checking=$(not_installed "${checkers[@]}")
+  [ -z "$wanted$checking" ] && return 0
+  echo "Installing:" $wanted $checking
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  [ -z "$wanted" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $wanted
+  [ -z "$checking" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $checking
 }
 
 build_game() {
