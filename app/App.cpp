@@ -13,8 +13,10 @@
 #include "app/Input.h"
 #include "app/Profile.h"
 #include "app/Tick.h"
+#include "app/WindowIcon.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
+#include "platform/Desktop.h"
 #include "platform/GlContext.h"
 #include "platform/KeyboardFocus.h"
 #include "render/Camera.h"
@@ -157,6 +159,12 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow("Torvinel");
+    // At once, so that docks, switchers and the window manager see the game's name and icon as
+    // early as they can, and the screen stays on from the first frame.
+    const double desktopStart = ProfileNowMs();
+    NameGameWindow(LoadWindowIcon());
+    KeepScreenAwake();
+    ProfilePhase("desktop", desktopStart);
     // A held key must read as held: X11's auto-repeat would otherwise send release/press pairs.
     glutIgnoreKeyRepeat(1);
     if (fullScreen) {
