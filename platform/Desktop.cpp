@@ -107,7 +107,7 @@ bool InhibitSessionScreenSaver() {
     DBusMessage* call = dbus_message_new_method_call("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                                                      "org.freedesktop.ScreenSaver", "Inhibit");
     const char* application = "Torvinel";
-    const char* reason = "Playing";
+    const char* reason = "Playing a game";
     const bool sent = call != nullptr &&
                       dbus_message_append_args(call, DBUS_TYPE_STRING, &application, DBUS_TYPE_STRING, &reason,
                                                DBUS_TYPE_INVALID) &&
