@@ -54,6 +54,12 @@ faults=(
   "ranking-saved-without-the-lock|scenes/RankingFile.cpp|    const RankingLock lock(path);\n|"
   "key-release-keeps-shifted-letter|app/Input.cpp|    if (letter >= 'a' && letter <= 'z') {|    if (letter >= 'a' && letter <= 'z' && key == letter) {"
   "picture-pixel-budget-ignored|render/TextureMath.cpp|width * height > kMaxPicturePixels) {|width * height > 4 * kMaxPicturePixels) {"
+  "icon-blue-in-the-red-byte|app/WindowIcon.cpp|red << 16|blue << 16"
+  "icon-grey-alpha-ignored|app/WindowIcon.cpp|channels == 2 ? p[1] : channels == 4 ? p[3] : 255u|channels == 4 ? p[3] : 255u"
+  "icon-missing-file-named|app/WindowIcon.cpp|errno == ENOENT) continue;|errno == EACCES) continue;"
+  "icon-property-drops-last-pixel|platform/Desktop.cpp|static_cast<int>(items.size()));|static_cast<int>(items.size()) - 1);"
+  "window-class-name-and-kind-swapped|platform/Desktop.cpp|XClassHint hint{name, kind};|XClassHint hint{kind, name};"
+  "screensaver-left-running|platform/Desktop.cpp|XScreenSaverSuspend(display, True);|XScreenSaverSuspend(display, False);"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }
