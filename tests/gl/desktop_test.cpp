@@ -56,6 +56,7 @@ TEST(Desktop, ScreenSaverHeldOffUntilTheGameDisconnects) {
     Display *game = XOpenDisplay(nullptr), *other = XOpenDisplay(nullptr);
     ASSERT_TRUE(SuspendScreenSaver(game));
     XSetScreenSaver(other, 1, 0, DontPreferBlanking, AllowExposures);  // after a second without input
+    XSync(other, False);
     const auto State = [&] {
         XScreenSaverInfo info{};
         XScreenSaverQueryInfo(other, DefaultRootWindow(other), &info);
