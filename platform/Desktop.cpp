@@ -7,10 +7,10 @@
 #include <dbus/dbus.h>
 #include <sys/stat.h>
 
-#include <time.h>
-
 #include <cstdlib>
 #include <string>
+
+#include "platform/Clock.h"
 
 namespace {
 
@@ -32,10 +32,7 @@ void ShowAnew(Display* display, Window window) {
     if (wmState == None || !HasProperty(display, window, wmState)) return;  // no manager holds it
     XWithdrawWindow(display, window, DefaultScreen(display));
     // The manager lets go by taking WM_STATE away; a manager that never does is waited for briefly.
-    for (int waited = 0; waited < 200 && HasProperty(display, window, wmState); ++waited) {
-        const timespec millisecond{0, 1000000};
-        nanosleep(&millisecond, nullptr);
-    }
+    for (int waited = 0; waited < 200 && HasProperty(display, window, wmState); ++waited) RestBriefly();
     XMapWindow(display, window);
 }
 

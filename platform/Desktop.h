@@ -10,7 +10,8 @@
 typedef struct _XDisplay Display;
 
 // Names the window of the current GL context res_name "torvinel", res_class "Torvinel", and, when
-// `icon` holds any picture (the layout of LoadWindowIcon), gives it that icon.
+// `icon` holds any picture (the layout of LoadWindowIcon), gives it that icon. A window manager
+// that has already taken the window is given it again, so that it reads the name (a few ms).
 void NameGameWindow(const std::vector<std::uint32_t>& icon);
 
 // Keeps the X screensaver and display power-off from starting for as long as `display` stays
