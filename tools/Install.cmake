@@ -1,6 +1,7 @@
 # Where every installed file lands (any prefix, and DESTDIR), and the Debian package made from it.
 #   <bindir>:                         torvinel, torvinel-windowed
-#   TORVINEL_INSTALL_DATADIR:         res/game, res/bgm, res/se, shader, demos (never a ranking file)
+#   TORVINEL_INSTALL_DATADIR:         res/game, res/bgm, res/se, shader, demos (never a ranking file),
+#                                     and icons/NxN/torvinel.png, links to the hicolor icons below
 #   <datadir>/applications:           one menu entry per configuration
 #   <datadir>/metainfo:               the software centre's record
 #   <datadir>/icons/hicolor/NxN/apps: the icon at 48, 64, 128 and 256 pixels
@@ -77,9 +78,16 @@ configure_file(data/desktop/${TORVINEL_APP_ID}.metainfo.xml.in
   ${CMAKE_BINARY_DIR}/install/${TORVINEL_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/install/${TORVINEL_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The game reads its window icon from its data folder, where relative links lead to the hicolor
+# copies: the pictures are installed once, and the links hold wherever the prefix is moved.
 foreach(size 48 64 128 256)
-  install(FILES data/icons/${size}x${size}/torvinel.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  set(icons icons/${size}x${size})
+  install(FILES data/${icons}/torvinel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  file(RELATIVE_PATH target ${TORVINEL_FULL_DATADIR}/${icons}
+    ${CMAKE_INSTALL_FULL_DATADIR}/icons/hicolor/${size}x${size}/apps/torvinel.png)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install/${icons})
+  file(CREATE_LINK ${target} ${CMAKE_BINARY_DIR}/install/${icons}/torvinel.png SYMBOLIC)
+  install(FILES ${CMAKE_BINARY_DIR}/install/${icons}/torvinel.png DESTINATION ${TORVINEL_INSTALL_DATADIR}/${icons})
 endforeach()
 
 # The manual names the data folder of this build; it is kept compressed, as Debian keeps manuals.

@@ -21,8 +21,11 @@ tree_state() { find "$1" -printf '%p %m %s %T@\n' | sort | md5sum; }
 # $1 the executable, $2 the ranking file it must write, $3 a name for its output files.
 play_round() {
   local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err"
+  local win
   e2e_launch "$1" "$out" "$err"
-  e2e_wait_window "$pid" >/dev/null || fail "$3: window appeared"
+  win=$(e2e_wait_window "$pid") || fail "$3: window appeared"
+  check "$3: the window shows the installed icon at three sizes" \
+    test "$(xprop -id "${win:-0}" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | wc -l)" = 3
   e2e_wait_for_text "$out" 10 "fps:" || fail "$3: frame-rate line"
   e2e_tap space
   sleep 0.5
@@ -53,6 +56,9 @@ check "both executables and the data are installed" \
   test -x "$bin/torvinel" -a -x "$game" -a -f "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/res/game/title.png"
 check "the icon is installed at 48, 64, 128 and 256 pixels" \
   test "$(ls "$share"/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/torvinel.png | wc -l)" = 4
+check "the data folder reaches them through relative links, for the window's icon" \
+  test "$(readlink -e "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/icons/48x48/torvinel.png")" = \
+  "$share/icons/hicolor/48x48/apps/torvinel.png" -a "$(readlink "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/icons/48x48/torvinel.png" | cut -c1)" = .
 check "desktop-file-validate: both menu entries, no error, no warning" \
   test -z "$(desktop-file-validate "$share"/applications/*.desktop 2>&1)" -a "$(ls "$share"/applications | wc -l)" = 2
 check "appstreamcli validate --no-net: no error, no warning" \
@@ -140,8 +146,8 @@ expect=(/usr/games/torvinel /usr/games/torvinel-windowed /usr/share/games/torvin
   /usr/share/games/torvinel/shader/multitexture.fs /usr/share/applications/org.torvinel.torvinel.desktop
   /usr/share/applications/org.torvinel.torvinel-windowed.desktop
   /usr/share/metainfo/org.torvinel.torvinel.metainfo.xml /usr/share/icons/hicolor/48x48/apps/torvinel.png
-  /usr/share/icons/hicolor/256x256/apps/torvinel.png /usr/share/man/man6/torvinel.6.gz
-  /usr/share/doc/torvinel/copyright /usr/share/doc/torvinel/changelog.gz)
+  /usr/share/icons/hicolor/256x256/apps/torvinel.png /usr/share/games/torvinel/icons/128x128/torvinel.png
+  /usr/share/man/man6/torvinel.6.gz /usr/share/doc/torvinel/copyright /usr/share/doc/torvinel/changelog.gz)
 missing=$(printf '%s\n' "${expect[@]}" | grep -vxFf "$E2E_WORK/deb-files")
 check "the package holds the executables, data, menu entries, metainfo, icons, manual, copyright and changelog${missing:+ (missing: $missing)}" \
   test -z "$missing"
