@@ -113,6 +113,9 @@ cd "$elsewhere"
 HOME="$E2E_WORK/home" play_round "$game" "$E2E_WORK/home/.local/share/torvinel/ranking.dat" installed
 check "the player's data folder is private (mode 700)" \
   test "$(stat -c %a "$E2E_WORK/home/.local/share/torvinel")" = 700
+HOME="$E2E_WORK/home" "$game" --size 512x512 --timedemo "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/demos/three-games.demo" \
+  >"$E2E_WORK/timedemo.out" 2>"$E2E_WORK/timedemo.err"
+check "the installed game plays its installed demo in step (status $?)" grep -q '; in step$' "$E2E_WORK/timedemo.out"
 check "nothing in the installed tree changed" test "$(tree_state "$root")" = "$before"
 check "nothing is written to the working directory" test -z "$(ls -A "$elsewhere")"
 chmod -R u+w "$root"
@@ -147,9 +150,10 @@ expect=(/usr/games/torvinel /usr/games/torvinel-windowed /usr/share/games/torvin
   /usr/share/applications/org.torvinel.torvinel-windowed.desktop
   /usr/share/metainfo/org.torvinel.torvinel.metainfo.xml /usr/share/icons/hicolor/48x48/apps/torvinel.png
   /usr/share/icons/hicolor/256x256/apps/torvinel.png /usr/share/games/torvinel/icons/128x128/torvinel.png
-  /usr/share/man/man6/torvinel.6.gz /usr/share/doc/torvinel/copyright /usr/share/doc/torvinel/changelog.gz)
+  /usr/share/man/man6/torvinel.6.gz /usr/share/doc/torvinel/copyright /usr/share/doc/torvinel/changelog.gz
+  /usr/share/games/torvinel/demos/three-games.demo)
 missing=$(printf '%s\n' "${expect[@]}" | grep -vxFf "$E2E_WORK/deb-files")
-check "the package holds the executables, data, menu entries, metainfo, icons, manual, copyright and changelog${missing:+ (missing: $missing)}" \
+check "the package holds the executables, data, demo, menu entries, metainfo, icons, manual, copyright and changelog${missing:+ (missing: $missing)}" \
   test -z "$missing"
 check "everything in it lies under /usr and no ranking file is shipped" \
   test -z "$(grep -v -e '^/usr' -e '^$' "$E2E_WORK/deb-files"; grep ranking "$E2E_WORK/deb-files")"
