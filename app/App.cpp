@@ -73,6 +73,9 @@ WindowSize ClampWindowSize(int width, int height) {
 void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
     if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
+    // A save that finished since the last tick shows its merged table from this tick on, never
+    // in the middle of an Update or a drawing.
+    ApplySavedRanking();
     const TickHooks hooks{NowTickMs, SleepMs, StepScenesMaybeProfiled, stdout};
     RunTick(pacer, hooks);
     glutPostRedisplay();
@@ -103,6 +106,8 @@ void OnReshape(int width, int height) {
 
 void OnExit() {
     EndRateLine(pacer, stdout);
+    // A score still on its way to the disk is waited for, a few seconds at most.
+    FinishRankingSaves(kExitSaveWaitMs);
     if (currentScene != nullptr) {
         currentScene->Finalize();
         delete currentScene;
@@ -139,6 +144,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
+    // The first game's board ranks its score into this table while the save runs.
+    LoadRanking();
     if (!OpenDisplayCheck()) {
         const char* display = std::getenv("DISPLAY");
         const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")
