@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "audio/Mp3Frames.h"
 #include "audio/Music.h"
+#include "audio/SoundEffect.h"
 
 // A never-opened player (as in a silent game) only keeps the clock: it restarts once 68 whole
 // seconds have passed, across midnight too, and a late tick counts from the late time.
@@ -48,6 +49,24 @@ TEST(Mp3Frames, DamagedTracksAreToldApart) {
         Mp3Shape shape;
         std::string why;
         EXPECT_EQ(ScanMp3(c.bytes, shape, why), c.why.empty()) << c.why;
+        EXPECT_EQ(why, c.why);
+    }
+}
+
+// The cut sound too: all the sound data its header announces must be there.
+TEST(WavData, CutShortSoundsAreToldApart) {
+    const std::string wav = testsupport::ReadFile(std::string(TORVINEL_SOURCE_DIR) + "/data/res/se/cut.wav");
+    const std::size_t data = wav.find("data") + 8;
+    const std::string claims2GiB = wav.substr(0, data - 4) + std::string("\0\0\0\x80", 4) + wav.substr(data, 4096);
+    const struct { std::string bytes, why; } cases[] = {
+        {wav, ""},
+        {wav.substr(0, data), "holds no sound data"},  // only the header
+        {claims2GiB, "holds 4096 of 2147483648 bytes of sound data"},
+        {"OggS", ""},  // not a WAVE file: the decoder's to judge
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_EQ(WavDataWhole(c.bytes, why), c.why.empty()) << c.why;
         EXPECT_EQ(why, c.why);
     }
 }
