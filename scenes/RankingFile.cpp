@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -296,9 +297,9 @@ bool ReplaceRanking(const std::string& path, const int* table, std::string& said
     return true;
 }
 
-// The scores RankScore hands over, and what their saves hand back. Made once and never
-// destroyed: a save may still be under way while exit processing tears down other globals, so
-// the worker touches nothing else of the game's.
+// The scores RankScore hands over, and what their saves hand back. Made once, in static storage,
+// and never destroyed: a save may still be under way while exit processing tears down other
+// globals, so the worker touches nothing else of the game's.
 struct SaveQueue {
     std::mutex mutex;
     std::condition_variable changed;
@@ -311,7 +312,8 @@ struct SaveQueue {
 };
 
 SaveQueue& Queue() {
-    static SaveQueue* const queue = new SaveQueue();
+    alignas(SaveQueue) static unsigned char storage[sizeof(SaveQueue)];
+    static SaveQueue* const queue = new (storage) SaveQueue();
     return *queue;
 }
 

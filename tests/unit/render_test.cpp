@@ -106,7 +106,7 @@ TEST(PictureLimits, SizeIsReadFromTheHeaderAndCheckedBeforeDecoding) {
         {png, 3, ""},
         {png.substr(0, png.size() - 12), 16384, ""},  // only the end chunk is missing: drawn
         {png.substr(0, idat + 10), 16384, "the PNG file is cut short"},
-        {png.substr(0, idat - 8), 16384, "the PNG file is cut short"},  // on a chunk's edge, before the image data
+        {png.substr(0, idat - 8), 16384, "the PNG file is cut short"},  // before any image data
     };
     const testsupport::TempFolder folder;
     const std::string said = testsupport::Stderr([&] {
