@@ -100,20 +100,18 @@ const char kPngEndChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', '\xAE', '\x42', '
 
 enum class PngShape { Whole, NoEndChunk, CutShort };
 
-// Walks the PNG's chunks. A file cut short (a failed download, a full disk) ends inside a chunk or
-// before any image data; one that ends right after whole chunks holding image data lacks only its
-// end chunk, which the decoder insists on but which carries nothing.
+// Walks the PNG's chunks. A file cut short (a failed download, a full disk) mostly ends inside a
+// chunk; one that ends right after a whole chunk may lack only its end chunk, which the decoder
+// insists on but which carries nothing. Whether its image data is all there, the decoder tells.
 PngShape PngChunks(const std::string& bytes) {
     std::size_t at = 8;
-    bool imageData = false;
     while (at + 8 <= bytes.size()) {
         const unsigned long long chunkEnd = at + 12ULL + BigEndian(bytes, at, 4);
         if (chunkEnd > bytes.size()) return PngShape::CutShort;
         if (bytes.compare(at + 4, 4, "IEND") == 0) return PngShape::Whole;
-        imageData = imageData || bytes.compare(at + 4, 4, "IDAT") == 0;
         at = static_cast<std::size_t>(chunkEnd);
     }
-    return at == bytes.size() && imageData ? PngShape::NoEndChunk : PngShape::CutShort;
+    return at == bytes.size() ? PngShape::NoEndChunk : PngShape::CutShort;
 }
 
 // Walks the JPEG's marker segments to its start-of-frame, which holds the height and the width.
@@ -201,7 +199,7 @@ bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std:
     if (!decoded.empty() && failure.empty()) return true;
     decoded.release();
     if (shape == PngShape::NoEndChunk) {
-        why = "the PNG file is cut short";  // its image data stops at a chunk's edge
+        why = "the PNG file is cut short";  // its image data stopped at a chunk's edge
         return false;
     }
     why = WithLibraryWords("the decoder could not read it", failure.empty() ? said : failure);

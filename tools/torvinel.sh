@@ -16,7 +16,7 @@ packages=(
   build-essential cmake pkg-config
   freeglut3-dev libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri
+  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri strace
   lame sox clang libclang-rt-14-dev
   dpkg-dev file desktop-file-utils appstream man-db
 )
