@@ -3,18 +3,26 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <SDL2/SDL.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/Demo.h"
 #include "app/Globals.h"
 #include "app/Input.h"
 #include "app/Profile.h"
 #include "app/Tick.h"
+#include "app/WindowIcon.h"
+#include "mesh/Field.h"
+#include "mesh/Random.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
+#include "platform/Desktop.h"
 #include "platform/GlContext.h"
 #include "platform/KeyboardFocus.h"
 #include "render/Camera.h"
@@ -25,10 +33,54 @@
 namespace {
 
 TickPacer pacer;
+DemoRun demo;
+bool liveEscapeBefore = false;  // playback: the player's own Escape at the previous tick
+TimeDemoFigures figures;
+double timeDemoStartMs = 0.0, timeDemoCpuStartMs = 0.0;
 
 std::uint32_t NowTickMs() { return TickMsFrom(NowUtcFields()); }
 
-void StepScenesMaybeProfiled() { ProfiledStep(StepScenes); }
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char folder[4096];
+    if (getcwd(folder, sizeof folder) == nullptr) return path;
+    return std::string(folder) + "/" + path;
+}
+
+bool PlayingBack() { return demo.mode == DemoMode::Play || demo.mode == DemoMode::TimeDemo; }
+
+// The end of a demo's playback, by its own end or by its recorded Escape: the last scores are
+// compared and a timedemo gives its figures. The exit status to leave with.
+int EndOfPlayback() {
+    const bool inStep = FinishPlayback(demo, RankingTable);
+    if (demo.mode != DemoMode::TimeDemo) return 0;
+    figures.ticks = demo.tick;
+    figures.seconds = (ProfileNowMs() - timeDemoStartMs) / 1000.0;
+    figures.cpuMs = ProfileProcessCpuMs() - timeDemoCpuStartMs;
+    std::printf("%s\n", TimeDemoSummary(demo.path, figures, inStep, demo.report).c_str());
+    std::fflush(stdout);
+    return inStep ? 0 : kOutOfStepStatus;
+}
+
+// One tick of play: this tick's keys reach the scenes, the scenes step, and the demo records or
+// checks what came of it.
+void PlayOneTick() {
+    demo.inTick = true;
+    GatherInput(DemoTickKeys(demo, KeyboardKeys()));
+    ProfiledStep(StepScenes);
+    // A timedemo is a check: there is no point running on once it has gone out of step.
+    if (!DemoAfterStep(demo, currentScene, RankingTable) && demo.mode == DemoMode::TimeDemo)
+        std::exit(EndOfPlayback());
+    demo.inTick = false;
+    ++demo.tick;
+}
+
+// Playback takes no keys from the player but Escape, held as in the game, to leave.
+void LeaveDemoOnEscape() {
+    const bool down = KeyboardKeys().keys[27] != 0;
+    if (down && liveEscapeBefore) std::exit(0);
+    liveEscapeBefore = down;
+}
 
 void DrawCurrentScene() {
     if (currentScene != nullptr) currentScene->Draw();
@@ -41,7 +93,7 @@ void OnIdleAndRest() {
     RestBriefly();
 }
 
-void SetFixedGlState() {
+void SetFixedGlState(unsigned seed, bool music) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -54,9 +106,22 @@ void SetFixedGlState() {
     glHint(GL_FOG_HINT, GL_NICEST);
     glFogi(GL_FOG_START, 31);
     glFogi(GL_FOG_END, 127);
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    StartScenes();
+    SeedGameRandom(seed);
+    StartScenes(music);
 }
+
+// A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
+void OnTimeDemoFrame() {
+    const double start = ProfileNowMs();
+    if (demo.tick == 0) timeDemoStartMs = start, timeDemoCpuStartMs = ProfileProcessCpuMs();
+    LeaveDemoOnEscape();
+    if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
+    PlayOneTick();
+    OnDisplay();
+    CopyInputHistory();
+    figures.frameMs.push_back(ProfileNowMs() - start);
+}
+
 
 }  // namespace
 
@@ -70,13 +135,18 @@ WindowSize ClampWindowSize(int width, int height) {
     return size;
 }
 
+
 void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
     if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
+    if (PlayingBack()) {
+        LeaveDemoOnEscape();
+        if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
+    }
     // A save that finished since the last tick shows its merged table from this tick on, never
     // in the middle of an Update or a drawing.
     ApplySavedRanking();
-    const TickHooks hooks{NowTickMs, SleepMs, StepScenesMaybeProfiled, stdout};
+    const TickHooks hooks{NowTickMs, SleepMs, PlayOneTick, stdout};
     RunTick(pacer, hooks);
     glutPostRedisplay();
     glutTimerFunc(1, OnTimer, 0);
@@ -105,6 +175,9 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
+    std::string why;
+    if (!FinishRecording(demo, RankingTable, why))
+        std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
     EndRateLine(pacer, stdout);
     // A score still on its way to the disk is waited for, a few seconds at most.
     FinishRankingSaves(kExitSaveWaitMs);
@@ -119,7 +192,7 @@ void OnExit() {
 
 int RunGame(int argc, char** argv, bool fullScreen) {
     const char* program = fullScreen ? "torvinel" : "torvinel-windowed";
-    const CommandChoice command = ParseCommandLine(argc, argv);
+    const CommandChoice command = ParseCommandLine(argc, argv, !fullScreen);
     switch (command.action) {
         case CommandAction::Help:
             PrintUsage(stdout, program);
@@ -128,12 +201,14 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             PrintVersion(stdout, program);
             return 0;
         case CommandAction::Refuse:
-            std::fprintf(stderr, "%s: unknown option '%s'\n", program, command.refused.c_str());
+            std::fprintf(stderr, "%s: %s\n", program, command.problem.c_str());
             PrintUsage(stderr, program);
             return 2;
         case CommandAction::Play:
             break;
     }
+    // Named from where the game was started, before it moves into its data folder.
+    const std::string demoFile = AbsolutePath(command.demoPath);
 
     std::atexit(OnExit);
     ProfileStart();
@@ -144,8 +219,34 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
-    // The first game's board ranks its score into this table while the save runs.
+    // The first game's board ranks its score into this table while the save runs; a recording
+    // starts from it too.
     LoadRanking();
+    unsigned seed = static_cast<unsigned>(std::time(nullptr));
+    std::string why;
+    if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
+        if (!LoadDemo(demo, demoFile, why)) {
+            std::fprintf(stderr, "%s: cannot play the demo %s: %s\n", program, command.demoPath.c_str(), why.c_str());
+            return 1;
+        }
+        demo.mode = command.demo;
+        demo.path = command.demoPath;
+        if (!demo.demo.ended)
+            std::fprintf(stderr, "%s: the demo %s was cut short at tick %ld; it plays that far\n", program,
+                         command.demoPath.c_str(), demo.demo.lastTick);
+        // The player's own ranking is never touched: the board starts from the recorded table and
+        // keeps it in memory.
+        SetRankingPath("");
+        std::copy(demo.demo.table.begin(), demo.demo.table.end(), RankingTable);
+        seed = demo.demo.seed;
+        quitStatus = EndOfPlayback;
+        if (demo.mode == DemoMode::TimeDemo) cutSoundPlayer = [](const char*) {};
+    } else if (command.demo == DemoMode::Record) {
+        if (!StartRecording(demo, demoFile, seed, RankingTable, std::string(program) + " " + GameVersion(), why)) {
+            std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
+            return 1;
+        }
+    }
     if (!OpenDisplayCheck()) {
         const char* display = std::getenv("DISPLAY");
         const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")
@@ -162,8 +263,15 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     glutInit(&glutArgc, argv);
     CloseDisplayCheck();
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
+    if (command.width > 0) windowWidth = command.width, windowHeight = command.height;
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow("Torvinel");
+    // At once, so that docks, switchers and the window manager see the game's name and icon as
+    // early as they can, and the screen stays on from the first frame.
+    const double desktopStart = ProfileNowMs();
+    NameGameWindow(LoadWindowIcon());
+    KeepScreenAwake();
+    ProfilePhase("desktop", desktopStart);
     // A held key must read as held: X11's auto-repeat would otherwise send release/press pairs.
     glutIgnoreKeyRepeat(1);
     if (fullScreen) {
@@ -175,6 +283,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         windowWidth = screenWidth;
         windowHeight = screenHeight;
     }
+    if (demo.mode == DemoMode::Record)
+        RecordComment(demo, "window " + std::to_string(windowWidth) + "x" + std::to_string(windowHeight));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     const GLenum glew = glewInit();
@@ -194,12 +304,19 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     glutMouseFunc(OnMouse);
     glutMotionFunc(OnMouseMove);
     glutPassiveMotionFunc(OnMouseMove);
-    glutIdleFunc(OnIdleAndRest);
 
     const double scenesStart = ProfileNowMs();
-    SetFixedGlState();
+    const bool timeDemo = demo.mode == DemoMode::TimeDemo;
+    SetFixedGlState(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
-    glutTimerFunc(1, OnTimer, 0);
+    if (timeDemo) {
+        // As fast as the machine allows: a tick and its frame each time GLUT has nothing else to do.
+        SwapWithoutWaiting();
+        glutIdleFunc(OnTimeDemoFrame);
+    } else {
+        glutIdleFunc(OnIdleAndRest);
+        glutTimerFunc(1, OnTimer, 0);
+    }
     glutMainLoop();
     return 0;
 }

@@ -2,24 +2,72 @@
 
 #include <cstring>
 
-CommandChoice ParseCommandLine(int argc, const char* const* argv) {
+namespace {
+
+bool SizeFrom(const char* text, int& width, int& height) {
+    char tail = 0;
+    int w = 0, h = 0;
+    if (std::sscanf(text, "%dx%d%c", &w, &h, &tail) != 2 || w < 512 || h < 512 || w > 16384 || h > 16384) return false;
+    width = w, height = h;
+    return true;
+}
+
+CommandChoice Refuse(CommandChoice choice, std::string problem) {
+    choice.action = CommandAction::Refuse;
+    choice.problem = std::move(problem);
+    return choice;
+}
+
+}  // namespace
+
+CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed) {
     CommandChoice choice;
     if (argc < 2) return choice;
-    const char* arg = argv[1];
-    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+    const char* first = argv[1];
+    if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0) {
         choice.action = CommandAction::Help;
-    } else if (std::strcmp(arg, "--version") == 0) {
-        choice.action = CommandAction::Version;
-    } else {
-        choice.action = CommandAction::Refuse;
-        choice.refused = arg;
+        return choice;
     }
+    if (std::strcmp(first, "--version") == 0) {
+        choice.action = CommandAction::Version;
+        return choice;
+    }
+    static const struct { const char* name; DemoMode demo; } demoOptions[] = {
+        {"--record", DemoMode::Record}, {"--play", DemoMode::Play}, {"--timedemo", DemoMode::TimeDemo}};
+    const char* demoName = nullptr;
+    const char* sizeName = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        DemoMode demo = DemoMode::None;
+        for (const auto& option : demoOptions)
+            if (std::strcmp(arg, option.name) == 0) demo = option.demo;
+        const bool size = std::strcmp(arg, "--size") == 0;
+        if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option '" + std::string(arg) + "'");
+        if (i + 1 >= argc || argv[i + 1][0] == '\0')
+            return Refuse(choice, std::string(arg) + (size ? " needs WIDTHxHEIGHT" : " needs a FILE"));
+        const char* value = argv[++i];
+        if (size) {
+            if (!windowed) return Refuse(choice, "--size is for the windowed game, torvinel-windowed");
+            if (sizeName != nullptr) return Refuse(choice, "--size is given twice");
+            if (!SizeFrom(value, choice.width, choice.height))
+                return Refuse(choice, "--size takes WIDTHxHEIGHT, each from 512 to 16384, not '" + std::string(value) + "'");
+            sizeName = arg;
+        } else {
+            if (demoName != nullptr)
+                return Refuse(choice, std::string(arg) + " cannot be combined with " + demoName);
+            demoName = arg;
+            choice.demo = demo;
+            choice.demoPath = value;
+        }
+    }
+    if (sizeName != nullptr && (choice.demo == DemoMode::Record || choice.demo == DemoMode::Play))
+        return Refuse(choice, std::string(demoName) + " cannot be combined with --size");
     return choice;
 }
 
 void PrintUsage(std::FILE* out, const char* program) {
     std::fprintf(out,
-                 "Usage: %s [--help | --version]\n"
+                 "Usage: %s [--help | --version | --record FILE | --play FILE | --timedemo FILE]\n"
                  "\n"
                  "Torvinel: faceted gems fall down a scrolling tube towards you; turn the view, turn\n"
                  "and lift the blade, and slice every gem it strikes. Each cut scores a point and buys\n"
@@ -35,8 +83,17 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "  Escape (hold)  quit\n"
                  "\n"
                  "Options:\n"
-                 "  -h, --help     show this help and exit\n"
-                 "      --version  show the version and exit\n"
+                 "  -h, --help        show this help and exit\n"
+                 "      --version     show the version and exit\n"
+                 "      --record FILE play, and record the whole run into the demo FILE\n"
+                 "      --play FILE   play the demo FILE back (hold Escape to leave); your ranking is\n"
+                 "                    left alone\n"
+                 "      --timedemo FILE\n"
+                 "                    play the demo FILE as fast as the machine allows, silently, and\n"
+                 "                    print one line of figures; exit status 3 if it went out of step\n"
+                 "      --size WIDTHxHEIGHT\n"
+                 "                    (torvinel-windowed) open the window at this size, alone or with\n"
+                 "                    --timedemo\n"
                  "\n"
                  "Scores: an installed game keeps them in $XDG_DATA_HOME/torvinel/ranking.dat\n"
                  "(~/.local/share/torvinel/ranking.dat when XDG_DATA_HOME is unset); a game run from\n"
@@ -44,6 +101,12 @@ void PrintUsage(std::FILE* out, const char* program) {
                  program);
 }
 
+const char* GameVersion() { return TORVINEL_VERSION; }
+
 void PrintVersion(std::FILE* out, const char* program) {
-    std::fprintf(out, "%s %s\n", program, TORVINEL_VERSION);
+    std::fprintf(out,
+                 "%s %s\n"
+                 "Copyright (c) %s\n"
+                 "Released under the MIT licence: free to use, copy, change and share, with no warranty.\n",
+                 program, TORVINEL_VERSION, TORVINEL_COPYRIGHT);
 }

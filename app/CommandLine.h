@@ -5,18 +5,28 @@
 #include <cstdio>
 #include <string>
 
+#include "app/DemoFile.h"
+
 enum class CommandAction { Play, Help, Version, Refuse };
 
 struct CommandChoice {
     CommandAction action = CommandAction::Play;
-    std::string refused;  // the argument that was not understood
+    std::string problem;  // why the command line was refused, in a few words
+    DemoMode demo = DemoMode::None;
+    std::string demoPath;  // as given
+    int width = 0, height = 0;  // --size of the window; 0 keeps 1280 x 720
 };
 
-// The first argument decides: --help (or -h), --version, or anything else refused.
-CommandChoice ParseCommandLine(int argc, const char* const* argv);
+// --help (or -h) or --version first decide alone. Otherwise: --record FILE, --play FILE and
+// --timedemo FILE (one of them), and in the windowed game --size WIDTHxHEIGHT, alone or with
+// --timedemo. --record and --play combine with nothing else.
+CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed);
 
 // What the game is, its keys, its options and where it keeps scores, for the named executable.
 void PrintUsage(std::FILE* out, const char* program);
 
-// "<program> <version>"
+// The game's version, "1.1.0".
+const char* GameVersion();
+
+// "<program> <version>", then who holds the copyright and the licence.
 void PrintVersion(std::FILE* out, const char* program);

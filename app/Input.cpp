@@ -25,6 +25,17 @@ JoystickState& Joystick() {
     return state;
 }
 
+KeySet& KeyboardKeys() {
+    static KeySet keys{};
+    return keys;
+}
+
+void GatherInput(const KeySet& held) {
+    InputState& in = Input();
+    std::memcpy(in.keys, held.keys, sizeof in.keys);
+    std::memcpy(in.arrows, held.arrows, sizeof in.arrows);
+}
+
 bool KeyHeld(unsigned char key) {
     const InputState& in = Input();
     return in.keys[key] && in.prevKeys[key];
@@ -47,7 +58,7 @@ void CopyInputHistory() {
     std::memcpy(in.prevArrows, in.arrows, sizeof in.arrows);
 }
 
-void OnKeyDown(unsigned char key, int, int) { Input().keys[key] = 1; }
+void OnKeyDown(unsigned char key, int, int) { KeyboardKeys().keys[key] = 1; }
 
 void OnKeyUp(unsigned char key, int, int) {
     // The release comes translated with the modifiers held at that moment, not at the press: d
@@ -55,7 +66,7 @@ void OnKeyUp(unsigned char key, int, int) {
     // control code are one key, so its release lets go of all three; any other key only of itself.
     // (Backspace, Tab and Enter arrive as the control codes of h, i and m, none of them a key of
     // the game.)
-    InputState& in = Input();
+    KeySet& in = KeyboardKeys();
     in.keys[key] = 0;
     const int letter = key >= 1 && key <= 26 ? key + 'a' - 1 : std::tolower(key);
     if (letter >= 'a' && letter <= 'z') {
@@ -66,14 +77,14 @@ void OnKeyUp(unsigned char key, int, int) {
 }
 
 bool AnyKeyDown() {
-    const InputState& in = Input();
+    const KeySet& in = KeyboardKeys();
     const auto down = [](unsigned char b) { return b != 0; };
     return std::any_of(std::begin(in.keys), std::end(in.keys), down) ||
            std::any_of(std::begin(in.arrows), std::end(in.arrows), down);
 }
 
 void ReleaseAllKeys() {
-    InputState& in = Input();
+    KeySet& in = KeyboardKeys();
     std::memset(in.keys, 0, sizeof in.keys);
     std::memset(in.arrows, 0, sizeof in.arrows);
 }
@@ -105,12 +116,12 @@ void RecordPointer(int x, int y) {
 
 void OnSpecialKeyDown(int key, int, int) {
     const int slot = ArrowSlot(key);
-    if (slot >= 0) Input().arrows[slot] = 1;
+    if (slot >= 0) KeyboardKeys().arrows[slot] = 1;
 }
 
 void OnSpecialKeyUp(int key, int, int) {
     const int slot = ArrowSlot(key);
-    if (slot >= 0) Input().arrows[slot] = 0;
+    if (slot >= 0) KeyboardKeys().arrows[slot] = 0;
 }
 
 void OnMouse(int button, int state, int x, int y) {

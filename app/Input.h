@@ -41,6 +41,9 @@ struct JoystickState {
     JoystickRecord record;
 };
 
+// The key state the scenes read. Every source of input (the keyboard, a demo being played back)
+// holds its own keys; at the start of each tick they are gathered in here, so a scene never
+// learns where a key came from.
 InputState& Input();
 MouseState& Mouse();
 JoystickState& Joystick();
@@ -52,14 +55,26 @@ bool ArrowHeld(int arrow);
 // End of tick: what is down now becomes "the previous tick" for the next one.
 void CopyInputHistory();
 
-// True while any key or arrow is down.
+// What one source of input holds down.
+struct KeySet {
+    unsigned char keys[256];
+    unsigned char arrows[4];
+};
+
+// The keyboard as the GLUT callbacks leave it.
+KeySet& KeyboardKeys();
+
+// Start of a tick: what `held` holds down is the key state the scenes read this tick.
+void GatherInput(const KeySet& held);
+
+// True while any key or arrow of the keyboard is down.
 bool AnyKeyDown();
 
-// Lets go of every key and arrow: once the window has lost the keyboard, the releases of the keys
-// still held go to another window and never arrive here.
+// Lets go of every key and arrow of the keyboard: once the window has lost the keyboard, the
+// releases of the keys still held go to another window and never arrive here.
 void ReleaseAllKeys();
 
-// GLUT callbacks; they only record. A key's press sets the byte of the character it arrives as
+// GLUT callbacks; they only record, into KeyboardKeys(). A key's press sets the byte of the character it arrives as
 // (with Shift, the upper case); its release lets go of that byte whatever modifiers are down by
 // then.
 void OnKeyDown(unsigned char key, int x, int y);

@@ -8,6 +8,7 @@
 #include "mesh/Field.h"
 #include "mesh/Model.h"
 #include "mesh/Sphere.h"
+#include "mesh/Random.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ BENCHMARK(BM_CutReset);
 
 void BM_CutSphereThroughCentre(benchmark::State& state) {
     CutBench bench;
-    std::srand(1);
+    SeedGameRandom(1);
     for (auto _ : state) {
         bench.Reset();
         CutModel(bench.model, kCut0, kCut1, kCut2, bench.piece, bench.particles);
@@ -66,7 +67,7 @@ void BM_FieldWarmUp(benchmark::State& state) {
     unsigned seed = 1;
     std::size_t models = 0;
     for (auto _ : state) {
-        std::srand(seed++);
+        SeedGameRandom(seed++);
         std::unique_ptr<ModelField> field(PrewarmField());
         for (int i = 0; i < 12000; ++i) AdvanceModels(*field, 0.0f, -0.55f, 0.0f);
         models = field->models.size();
@@ -94,7 +95,7 @@ BladeGeometry BladeAt(float y) {
 void BM_AdvanceAndCutFullField(benchmark::State& state) {
     const CutSoundFn savedSound = cutSoundPlayer;
     cutSoundPlayer = SilentCut;
-    std::srand(7);
+    SeedGameRandom(7);
     std::unique_ptr<ModelField> field(PrewarmField());
     for (int i = 0; i < 12000; ++i) AdvanceModels(*field, 0.0f, -0.55f, 0.0f);
     const BladeGeometry blade = BladeAt(state.range(0) != 0 ? 8.0f : -50.0f);

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Speed and stamina of the real game, windowed at 1280x720 under a private Xvfb (Mesa llvmpipe),
 # driven by the keyboard. Prints figures; it is not a test and judges nothing.
-#   bench/perf.sh BUILD_DIR [PLAY_SECONDS=60] [CYCLES=50] [STARTS=5]
+#   bench/perf.sh BUILD_DIR [CYCLES=50] [STARTS=5]
 # The game writes its own measurements when TORVINEL_PROFILE names a file (app/Profile.h).
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tests/e2e/lib/common.bash"
-PLAY_SECONDS="${2:-60}"
-CYCLES="${3:-50}"
-STARTS="${4:-5}"
+CYCLES="${2:-50}"
+STARTS="${3:-5}"
 
 e2e_start_x 1280 720
 data=$(e2e_data_copy perf)
@@ -57,51 +56,29 @@ for run in $(seq 1 "$STARTS"); do
   awk -v exec="$(cat "$log.exec")" '
     /^start / { main = $2 } /^first_tick / { first = $2 } /^phase / { p[$2] = $3 }
     END {
-      printf "exec_to_main %.1f\nwindow %.1f\nmusic %.1f\nwarm_up %.1f\nscene_init %.1f\nshaders %.1f\n",
-        main - exec * 1000, p["window"], p["music"], p["scene_build"], p["scene_init"], p["shaders"]
+      printf "exec_to_main %.1f\nwindow %.1f\ndesktop %.1f\nmusic %.1f\nwarm_up %.1f\nscene_init %.1f\nshaders %.1f\n",
+        main - exec * 1000, p["window"], p["desktop"], p["music"], p["scene_build"], p["scene_init"], p["shaders"]
       printf "images %.1f\nstart_scenes %.1f\nexec_to_first_tick %.1f\n",
         p["scene_init"] - p["shaders"], p["start_scenes"], first - exec * 1000
     }' "$log" >"$E2E_WORK/start-$run.txt"
 done
-for key in exec_to_main window music warm_up scene_init shaders images start_scenes exec_to_first_tick; do
+for key in exec_to_main window desktop music warm_up scene_init shaders images start_scenes exec_to_first_tick; do
   printf '%-20s %7.1f\n' "$key" "$(cat "$E2E_WORK"/start-*.txt | awk -v k="$key" '$1 == k { print $2 }' | median)"
 done
-echo "(exec_to_main: loading the shared libraries; window: GLUT window and GL context; warm_up: the first"
+echo "(exec_to_main: loading the shared libraries; window: GLUT window and GL context, desktop included;"
+echo " desktop: the window's class and icon, the screensaver held off; warm_up: the first"
 echo " title scene with its field run ahead; scene_init: the title's Init; shaders: GL compile and link"
 echo " calls inside it; images: the rest of Init, i.e. decoding and uploading the pictures)"
 
 # --- Ticks over play ------------------------------------------------------------------------------
+# The shipped demo played back at the normal pace: the same three games every time, so the figures
+# of two builds can be set side by side.
 echo
-echo "== Ticks over $PLAY_SECONDS s of play (blade turning, view turning, lifted and lowered)"
+echo "== Ticks over the shipped demo played at the normal pace (three games)"
 log="$E2E_WORK/play.log"
-launch "$log"
-sleep 1
-games=0
-played=0
-while awk -v p="$played" -v l="$PLAY_SECONDS" 'BEGIN { exit !(p < l) }'; do
-  games=$((games + 1))
-  e2e_hold space 0.15
-  wait_switches "$log" "$games" 10 GameScene || break
-  game_start=$EPOCHREALTIME
-  xdotool keydown d
-  # Swing the view and the blade's lift until the game ends by itself.
-  for i in $(seq 1 100); do
-    case $((i % 4)) in
-      0) xdotool keyup Left keydown Right keydown Up ;;
-      2) xdotool keyup Right keydown Left keyup Up keydown Down ;;
-      3) xdotool keyup Down ;;
-    esac
-    wait_switches "$log" "$games" 1 RankingScene && break
-  done
-  xdotool keyup d keyup Left keyup Right keyup Up keyup Down
-  wait_switches "$log" "$games" 60 RankingScene || break
-  played=$(awk -v p="$played" -v s="$game_start" -v e="$EPOCHREALTIME" 'BEGIN { print p + e - s }')
-  sleep 3   # the banner and the board
-  e2e_hold space 0.15
-  wait_switches "$log" "$games" 10 TitleScene || break
-  sleep 0.5
-done
-quit
+rm -f "$log"
+TORVINEL_PROFILE="$log" "$game" --play "$E2E_BUILD/demos/three-games.demo" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt"
+games=$(grep -c '^switch .* RankingScene$' "$log")
 awk -v periods="$E2E_WORK/periods.txt" '
   /^switch / { sw[$2] = $3 }
   /^tick / { n = $2; start[n] = $3; upd[n] = $4; cpu[n] = $6; last = n }

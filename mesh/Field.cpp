@@ -7,6 +7,7 @@
 #include "mesh/Cut.h"
 #include "mesh/Sphere.h"
 #include "mesh/VecMath.h"
+#include "mesh/Random.h"
 
 CutSoundFn cutSoundPlayer = PlaySoundFile;
 
@@ -27,7 +28,7 @@ constexpr float kPrewarmDrift = 0.05f;
 constexpr double kTravelPerSpawnTest = 0.5;
 
 void SpawnTest(ModelField& field) {
-    if (std::rand() % kSpawnOdds == 0) SpawnModel(field);
+    if (GameRandom() % kSpawnOdds == 0) SpawnModel(field);
 }
 
 void Move(Model& model, float dx, float dy, float dz) {
@@ -52,11 +53,11 @@ ModelField::~ModelField() {
 
 void SpawnModel(ModelField& field) {
     // A whole number of degrees around the ring; 3.1415 is the ring's own constant.
-    const float angle = static_cast<float>(2 * (std::rand() % 360)) * 3.1415f / 360.0f;
+    const float angle = static_cast<float>(2 * (GameRandom() % 360)) * 3.1415f / 360.0f;
     const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
     const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
     const Vec3 position = {static_cast<float>(c * 1.25), kSpawnHeight, static_cast<float>(s * 1.15)};
-    const int n = (std::rand() % 3) + 3;
+    const int n = (GameRandom() % 3) + 3;
     field.models.push_back(GenerateSphereModel(n, position));
 }
 

@@ -29,7 +29,7 @@ void AdvanceModels(ModelField& field, float dx, float dy, float dz);
 void AdvanceAndCut(ModelField& field, float dx, float dy, float dz, const BladeGeometry& blade,
                    ParticleList& particles);
 
-// Appends a new gem at the top of the tube (two rand() draws).
+// Appends a new gem at the top of the tube (two draws from the random stream).
 void SpawnModel(ModelField& field);
 
 bool BladeHitsModel(Vec3 centre, Vec3 t0, Vec3 t1, Vec3 t2, float r);

@@ -1,4 +1,5 @@
 #include "mesh/Model.h"
+#include "mesh/Random.h"
 
 #include <cstdlib>
 
@@ -18,9 +19,9 @@ Particle MakeParticle(Vec3 p, Vec3 s) {
     // must consume the generator in a fixed order.
     const float spread[3] = {s.x, s.y, s.z};
     for (int i = 0; i < 3; ++i) {
-        const int r = std::rand();
+        const int r = GameRandom();
         particle.velocity[i] = (r % 10) * spread[i] * 0.01;
     }
-    particle.life = (std::rand() % 20) + 10;
+    particle.life = (GameRandom() % 20) + 10;
     return particle;
 }

@@ -36,5 +36,5 @@ struct BladeGeometry {
 // A model at position with nothing in it, not cuttable, at rest: a cut fills it.
 Model* MakeEmptyPiece(Vec3 position);
 
-// A spark at p flying along spread s; draws four rand() values (x, y, z speed, then life).
+// A spark at p flying along spread s; draws four values from the game's random stream (x, y, z speed, then life).
 Particle MakeParticle(Vec3 p, Vec3 s);

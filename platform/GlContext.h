@@ -8,3 +8,7 @@ bool GlContextCurrent();
 // leaves (Xvfb does) would otherwise be resetting just as GLUT connects, and refuse it.
 bool OpenDisplayCheck();
 void CloseDisplayCheck();
+
+// Lets the buffer swap return without waiting for the screen's refresh, where the driver allows
+// it, so a timedemo measures the game rather than the monitor.
+void SwapWithoutWaiting();

@@ -10,6 +10,7 @@
 #include "render/Registry.h"
 
 Scene* currentScene = nullptr;
+int (*quitStatus)() = nullptr;
 
 namespace {
 
@@ -34,23 +35,27 @@ void Scene::Finalize() {}
 
 Scene* Scene::NextScene() { return nullptr; }
 
+void Scene::Check(SceneCheck&) const {}
+
 void EscapeCheck() {
-    if (KeyHeld(27)) std::exit(0);
+    if (KeyHeld(27)) std::exit(quitStatus != nullptr ? quitStatus() : 0);
 }
 
-void StartScenes() {
+void StartScenes(bool withMusic) {
     static bool glewReady = false;
     if (!glewReady) {
         glewReady = true;
         glewInit();
     }
     ProfileWatchShaderBuilds();
-    const double musicStart = ProfileNowMs();
-    MusicPlayer* music = Registry<MusicPlayer>().Create("BGM");
-    music->Open();
-    music->lengthSeconds = 68;
-    music->Play();
-    ProfilePhase("music", musicStart);
+    if (withMusic) {
+        const double musicStart = ProfileNowMs();
+        MusicPlayer* music = Registry<MusicPlayer>().Create("BGM");
+        music->Open();
+        music->lengthSeconds = 68;
+        music->Play();
+        ProfilePhase("music", musicStart);
+    }
 
     auto context = std::make_shared<SceneContext>();
     // Start-up is measured in two parts: the first title scene (tube, field and its warm-up) and

@@ -7,6 +7,28 @@
 
 using SceneContext = std::map<std::string, std::string>;
 
+struct Surface;
+struct ModelField;
+
+// What a recorded run is checked by when it is played again: the scene, the view, the stream and
+// the play. Each scene fills in what it has; the rest keeps these values.
+struct SceneCheck {
+    const char* scene = "none";
+    int angle = 0;
+    float orbitSpeed = 0.0f;
+    const Surface* surface = nullptr;
+    const ModelField* field = nullptr;
+    bool game = false;  // a game: score, time, blade and sparks
+    bool ranking = false;  // the ranking: score, banner and board
+    int score = 0;
+    int timeLeft = 0;
+    int bladeYaw = 0;
+    float bladeLift = 0.0f;
+    long sparks = 0;
+    int banner = 0;
+    int slideIn = 0;
+};
+
 class Scene {
 public:
     explicit Scene(std::shared_ptr<SceneContext> context);
@@ -16,18 +38,23 @@ public:
     virtual void Draw();
     virtual void Finalize();
     virtual Scene* NextScene();  // caller owns the result
+    virtual void Check(SceneCheck& check) const;
 
     bool finished;
     std::shared_ptr<SceneContext> context;
 };
 
-// Escape held across a tick boundary ends the program (exit status 0).
+// Escape held across a tick boundary ends the program, with the status quitStatus gives (0 when
+// it is unset). The app sets it to finish what it has under way first: a demo being played back
+// compares its last scores and may end with a status of its own.
 void EscapeCheck();
+extern int (*quitStatus)();
 
 extern Scene* currentScene;
 
-// Starts the music, makes the shared context and the first title scene, and runs its Init.
-void StartScenes();
+// Starts the music (unless asked to stay silent), makes the shared context and the first title
+// scene, and runs its Init.
+void StartScenes(bool music = true);
 
 // Installs `first` as the current scene and runs its Init (tests start the cycle this way).
 void StartScenesWith(Scene* first);

@@ -155,6 +155,7 @@ void GameScene::Update() {
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);
     if (CountCuts(timeLeft, score, field->cutCount)) finished = true;
+    shake = TimeShake(timeLeft);
 }
 
 void GameScene::Draw() {
@@ -165,8 +166,22 @@ void GameScene::Draw() {
     DrawBlade(*blade);
     glUseProgram(0);
     glDisable(GL_TEXTURE_2D);
-    DrawTimeLeft(timeLeft);
+    DrawTimeLeft(timeLeft, shake);
     DrawScore(score);
+}
+
+void GameScene::Check(SceneCheck& check) const {
+    check.scene = "game";
+    check.angle = angle;
+    check.orbitSpeed = orbitSpeed;
+    check.surface = surface;
+    check.field = field;
+    check.game = true;
+    check.score = score;
+    check.timeLeft = timeLeft;
+    check.bladeYaw = blade->yaw;
+    check.bladeLift = blade->offset.y;
+    check.sparks = static_cast<long>(particles->size());
 }
 
 Scene* GameScene::NextScene() {

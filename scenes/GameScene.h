@@ -60,11 +60,13 @@ public:
     void Update() override;
     void Draw() override;
     Scene* NextScene() override;
+    void Check(SceneCheck& check) const override;
 
     Surface* surface = nullptr;
     ModelField* field = nullptr;
     int timeLeft = kStartTime;
     int score = 0;
+    int shake = 0;  // of the time display, drawn from the random stream once a tick
     Blade* blade = nullptr;
     ParticleList* particles = nullptr;
     int angle = 0;

@@ -9,6 +9,7 @@
 #include "render/Sprite.h"
 #include "render/Texture.h"
 #include "scenes/ResourceNames.h"
+#include "mesh/Random.h"
 
 int DigitCell(int q) {
     const int digit = ((q % 10) + 10) % 10;
@@ -29,7 +30,7 @@ int ShakeFromRandom(int t, int r) {
 
 int TimeShake(int t) {
     if (t >= 180) return 0;
-    return ShakeFromRandom(t, std::rand());
+    return ShakeFromRandom(t, GameRandom());
 }
 
 TimeLeftLayout LayoutTimeLeft(int t, int windowWidth, int shake) {
@@ -67,8 +68,7 @@ Texture* DrawableTexture(const char* name) {
     return texture;
 }
 
-void DrawTimeLeft(int t) {
-    const int shake = TimeShake(t);
+void DrawTimeLeft(int t, int shake) {
     const TimeLeftLayout layout = LayoutTimeLeft(t, windowWidth, shake);
 
     if (Texture* label = DrawableTexture(kRemainingTextureName)) {

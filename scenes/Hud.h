@@ -13,8 +13,9 @@ int DigitCell(int q);
 // The digit a cell row shows (the inverse of DigitCell), for checking what lands on screen.
 int DigitInRow(int row);
 
-// Horizontal offset of the time display for this frame: the last three seconds shake harder and
-// harder. Draws one rand() below 180 ticks and none from 180 on.
+// Offset of the time display: the last three seconds shake harder and harder. Draws one value
+// below 180 ticks and none from 180 on; the game draws it once a tick, after the tick's play, so
+// that a window redrawn more or less often never shifts the gems that follow.
 int TimeShake(int t);
 
 // The same rule on an already drawn non-negative random value r.
@@ -48,5 +49,5 @@ std::array<int, 4> ShownDigits(const std::array<int, 4>& quotients);
 // simply skip drawing it.
 Texture* DrawableTexture(const char* name);
 
-void DrawTimeLeft(int t);
+void DrawTimeLeft(int t, int shake);
 void DrawScore(int score);

@@ -57,11 +57,10 @@ int BoardRowY(int i) { return 100 + 100 * i; }
 
 int BoardTitleX(int windowWidth) { return static_cast<int>(windowWidth / 1.7); }
 
-void DrawRankingBoard(RankingBoard& board) {
+void DrawRankingBoard(const RankingBoard& board) {
     if (Texture* title = DrawableTexture(kRankingTextureName)) {
         DrawSpriteCell(title, 1, 1, BoardTitleX(windowWidth), 0, 3.0f, 3.0f);
     }
-    SlideBoard(board);
     if (Texture* digits = DrawableTexture("score_num")) {
         for (int i = 0; i < 8; ++i) {
             const int x = BoardRowX(board.slideIn, windowWidth, i);
@@ -98,6 +97,9 @@ void RankingScene::Update() {
     EscapeCheck();
     UpdateOrbit(orbitSpeed, angle);
     if (StepBannerTimer(bannerTimer, KeyNewlyPressed(' '))) finished = true;
+    // The rows slide in as the board shows: by the tick, not by the drawing, so a window redrawn
+    // more or less often shows the same board.
+    if (bannerTimer <= kBannerEnd) SlideBoard(*board);
     StepRestingStream(*surface, *field);
 }
 
@@ -116,6 +118,18 @@ void RankingScene::Draw() {
                          windowHeight - 2 * prompt->height, 2.0f, 2.0f);
     }
     DrawRankingBoard(*board);
+}
+
+void RankingScene::Check(SceneCheck& check) const {
+    check.scene = "ranking";
+    check.angle = angle;
+    check.orbitSpeed = orbitSpeed;
+    check.surface = surface;
+    check.field = field;
+    check.ranking = true;
+    check.score = board->score;
+    check.banner = bannerTimer;
+    check.slideIn = board->slideIn;
 }
 
 Scene* RankingScene::NextScene() { return new TitleScene(context, surface, field, angle); }

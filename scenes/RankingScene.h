@@ -16,7 +16,7 @@ struct RankingBoard {
     explicit RankingBoard(int score);
 };
 
-void DrawRankingBoard(RankingBoard& board);
+void DrawRankingBoard(const RankingBoard& board);
 
 inline constexpr int kBannerStart = 3200;
 inline constexpr int kBannerEnd = 3050;     // the board shows from here down
@@ -29,7 +29,7 @@ bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed);
 // Left edge of the banner of width w: off the right edge at the start, past the left at the end.
 int BannerX(int w, int windowWidth, int bannerTimer);
 
-// Shrinks slideIn by one drawing's worth.
+// Shrinks slideIn by one frame's worth (the scene slides it once a tick while the board shows).
 void SlideBoard(RankingBoard& board);
 
 // Left edge of ranked row i (its value digits start 72 further right; the rank sits 72 left).
@@ -47,6 +47,7 @@ public:
     void Update() override;
     void Draw() override;
     Scene* NextScene() override;
+    void Check(SceneCheck& check) const override;
 
     Surface* surface = nullptr;
     ModelField* field = nullptr;

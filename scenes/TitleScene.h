@@ -22,6 +22,7 @@ public:
     void Update() override;
     void Draw() override;
     Scene* NextScene() override;
+    void Check(SceneCheck& check) const override;
 
     Surface* surface = nullptr;  // shared by all scenes; freed at exit (FreeSharedStream)
     ModelField* field = nullptr;

@@ -11,6 +11,7 @@
 
 #include "mesh/Cut.h"
 #include "mesh/Sphere.h"
+#include "mesh/Random.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     model->cuttable = false;
     const Vec3 p0 = Point(data, bounded), p1 = Point(data, bounded), p2 = Point(data, bounded);
-    std::srand(data.ConsumeIntegral<unsigned>());
+    SeedGameRandom(data.ConsumeIntegral<unsigned>());
 
     const Model original = *model;
     std::unique_ptr<Model> piece(MakeEmptyPiece(model->position));

@@ -35,29 +35,38 @@ struct Ticker {
     }
 };
 
+// The keyboard's state reaches the scenes only when a tick gathers it.
+void Gathered() { GatherInput(KeyboardKeys()); }
+void ClearInput() { std::memset(&Input(), 0, sizeof(InputState)), ReleaseAllKeys(); }
+
 }  // namespace
 
 TEST(Input, KeyHistoryAcrossTicks) {
-    std::memset(&Input(), 0, sizeof(InputState));
+    ClearInput();
     OnKeyDown('x', 0, 0);  // pressed and released between two ticks: never seen
     OnKeyUp('x', 0, 0);
+    Gathered();
     EXPECT_FALSE(KeyNewlyPressed('x') || KeyHeld('x'));
     // Down: newly pressed at its first tick only, held from the second on.
     OnKeyDown('a', 0, 0);
+    EXPECT_FALSE(KeyNewlyPressed('a'));  // not before the tick gathers it
     int newly = 0, held = 0;
-    for (int tick = 0; tick < 20; ++tick, CopyInputHistory()) newly += KeyNewlyPressed('a'), held += KeyHeld('a');
+    for (int tick = 0; tick < 20; ++tick, CopyInputHistory()) Gathered(), newly += KeyNewlyPressed('a'), held += KeyHeld('a');
     EXPECT_TRUE(newly == 1 && held == 19);
     OnKeyUp('a', 0, 0);
     OnKeyDown('A', 0, 0);  // with Shift the letter arrives as another byte
+    Gathered();
     EXPECT_TRUE(!KeyHeld('a') && KeyNewlyPressed('A') && !KeyNewlyPressed('a'));
     // Arrows go to their own slots, held only across a tick; other special keys touch nothing.
-    std::memset(&Input(), 0, sizeof(InputState));
+    ClearInput();
     for (int key : {GLUT_KEY_UP, GLUT_KEY_LEFT, GLUT_KEY_F1, GLUT_KEY_PAGE_UP}) OnSpecialKeyDown(key, 0, 0);
+    Gathered();
     EXPECT_EQ(std::memcmp(Input().arrows, "\1\0\0\1", 4), 0);  // up, down, right, left
     EXPECT_FALSE(ArrowHeld(ArrowUp));
     CopyInputHistory();
     EXPECT_TRUE(ArrowHeld(ArrowUp) && ArrowHeld(ArrowLeft));
     OnSpecialKeyUp(GLUT_KEY_UP, 0, 0);
+    Gathered();
     EXPECT_FALSE(ArrowHeld(ArrowUp));
     for (int k = 0; k < 256; ++k) ASSERT_EQ(Input().keys[k], 0) << k;
 }
@@ -69,15 +78,15 @@ TEST(Input, ModifiersChangedWhileAKeyIsDownDoNotKeepItDown) {
     // first; a, then Ctrl; Ctrl+d with Ctrl let go first; space.
     const unsigned char cases[][2] = {{'d', 'D'}, {'D', 'd'}, {'a', 1}, {4, 'd'}, {' ', ' '}};
     for (const auto& c : cases) {
-        std::memset(&Input(), 0, sizeof(InputState));
+        ClearInput();
         OnKeyDown(c[0], 0, 0);
-        EXPECT_EQ(Input().keys[c[0]], 1);  // a shifted press still sets the shifted byte
+        EXPECT_EQ(KeyboardKeys().keys[c[0]], 1);  // a shifted press still sets the shifted byte
         OnKeyUp(c[1], 0, 0);
         EXPECT_FALSE(AnyKeyDown()) << c[0];
     }
     OnKeyDown('1', 0, 0);  // other keys are only themselves: 1 and ! stay apart
     OnKeyUp('!', 0, 0);
-    EXPECT_EQ(Input().keys['1'], 1);
+    EXPECT_EQ(KeyboardKeys().keys['1'], 1);
     OnSpecialKeyDown(GLUT_KEY_LEFT, 0, 0);
     ReleaseAllKeys();
     EXPECT_FALSE(AnyKeyDown());

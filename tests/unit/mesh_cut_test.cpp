@@ -9,6 +9,7 @@
 #include "mesh/Cut.h"
 #include "mesh/Sphere.h"
 #include "mesh/VecMath.h"
+#include "mesh/Random.h"
 
 namespace {
 
@@ -57,9 +58,9 @@ bool WellFormed(const Model& m) {
 
 // The first `count` rand() values after seeding with 4242, as the cut would draw them.
 std::vector<int> Draws(int count) {
-    std::srand(4242);
+    SeedGameRandom(4242);
     std::vector<int> r(count);
-    for (int& d : r) d = std::rand();
+    for (int& d : r) d = GameRandom();
     return r;
 }
 
@@ -69,9 +70,9 @@ struct Cut {
     ParticleList particles;
     int draws = 0;  // rand() values the cut drew
     Cut(Model m, const Plane& p) : model(std::move(m)), piece(*std::unique_ptr<Model>(MakeEmptyPiece(model.position))) {
-        std::srand(4242);
+        SeedGameRandom(4242);
         CutModel(model, p[0], p[1], p[2], piece, particles);
-        const int next = std::rand();
+        const int next = GameRandom();
         const std::vector<int> r = Draws(5000);
         draws = int(std::find(r.begin(), r.end(), next) - r.begin());
     }

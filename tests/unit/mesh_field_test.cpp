@@ -5,18 +5,32 @@
 #include <cstdlib>
 
 #include "mesh/Field.h"
+#include "mesh/Random.h"
 #include "mesh/Sphere.h"
 
 namespace {
 
 std::vector<int> DrawsFor(unsigned seed, int count) {
-    std::srand(seed);
+    SeedGameRandom(seed);
     std::vector<int> draws(count);
-    for (int& d : draws) d = std::rand();
+    for (int& d : draws) d = GameRandom();
     return draws;
 }
 
-// The first seed whose first `draws` rand() values all decline (or, with `spawn`, all accept) a new gem.
+// The game's stream is the C library's rand() sequence for the same seed, whatever else draws from
+// rand() meanwhile.
+TEST(FieldStep, TheGamesRandomStreamIsRandsOwnSequence) {
+    for (unsigned seed : {0u, 1u, 4242u, 4294967295u}) {
+        std::srand(seed);
+        const std::vector<int> expected = {std::rand(), std::rand(), std::rand(), std::rand()};
+        SeedGameRandom(seed);
+        std::rand();
+        const std::vector<int> seen = {GameRandom(), GameRandom(), GameRandom(), GameRandom()};
+        EXPECT_EQ(seen, expected) << seed;
+    }
+}
+
+// The first seed whose first `draws` values all decline (or, with `spawn`, all accept) a new gem.
 unsigned Seed(int draws, bool spawn = false) {
     for (unsigned seed = 1;; ++seed) {
         const std::vector<int> r = DrawsFor(seed, draws);
@@ -48,9 +62,9 @@ TEST(FieldStep, RemovesBelowTheFloorMovesAndSpawnsAtTheTop) {
     field.cutCount = 5;
     const unsigned seed = Seed(1, true);
     const std::vector<int> r = DrawsFor(seed, 4);
-    std::srand(seed);
+    SeedGameRandom(seed);
     AdvanceModels(field, 0.5f, -1.0f, 0.25f);
-    EXPECT_EQ(std::rand(), r[3]);
+    EXPECT_EQ(GameRandom(), r[3]);
     EXPECT_EQ(field.cutCount, 0);
     ASSERT_EQ(field.models.size(), 3u);  // y exactly 3.0 stays; order kept, the new gem last
     EXPECT_TRUE(field.models[0] == atFloor && field.models[1] == high);
@@ -78,9 +92,9 @@ TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
     spawnTravel = 0.0f;
     for (const auto& s : steps) {
         SCOPED_TRACE(s.dy);
-        std::srand(seed);
+        SeedGameRandom(seed);
         AdvanceAndCut(field, 0.0f, s.dy, 0.0f, LevelBlade(-100.0f), particles);
-        EXPECT_EQ(std::rand(), r[s.tests]);
+        EXPECT_EQ(GameRandom(), r[s.tests]);
         // The first exactly: the half units are added in double and rounded back each time.
         EXPECT_NEAR(spawnTravel, s.left, &s == steps ? 0.0f : 1e-6f);
     }

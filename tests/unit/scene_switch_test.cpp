@@ -48,6 +48,7 @@ struct LogScene : Scene {
 };
 
 void Tick() {
+    GatherInput(KeyboardKeys());
     StepScenes();
     CopyInputHistory();
 }

@@ -52,21 +52,32 @@ TEST(StartUp, DataFolderAndScorePath) {
 TEST(StartUp, CommandLine) {
     const struct {
         std::vector<const char*> args;
+        bool windowed;
         CommandAction action;
-        const char* refused;
+        const char* problem;
+        DemoMode demo;
+        int width;
     } cases[] = {
-        {{"torvinel"}, CommandAction::Play, ""},
-        {{"torvinel", "--help"}, CommandAction::Help, ""},
-        {{"torvinel", "-h", "--bogus"}, CommandAction::Help, ""},
-        {{"torvinel", "--version"}, CommandAction::Version, ""},
-        {{"torvinel", "--bogus", "--help"}, CommandAction::Refuse, "--bogus"},
+        {{"torvinel"}, false, CommandAction::Play, "", DemoMode::None, 0},
+        {{"torvinel", "-h", "--bogus"}, false, CommandAction::Help, "", DemoMode::None, 0},
+        {{"torvinel", "--version"}, false, CommandAction::Version, "", DemoMode::None, 0},
+        {{"torvinel", "--bogus", "--help"}, false, CommandAction::Refuse, "unknown option '--bogus'", DemoMode::None, 0},
         // GLUT's own X options are not passed on.
-        {{"torvinel", "-display", ":1"}, CommandAction::Refuse, "-display"},
-        {{"torvinel", "ranking.dat"}, CommandAction::Refuse, "ranking.dat"},
+        {{"torvinel", "-display", ":1"}, false, CommandAction::Refuse, "unknown option '-display'", DemoMode::None, 0},
+        {{"torvinel", "--record", "a.demo"}, false, CommandAction::Play, "", DemoMode::Record, 0},
+        {{"torvinel", "--play"}, false, CommandAction::Refuse, "--play needs a FILE", DemoMode::None, 0},
+        {{"torvinel", "--play", "a", "--record", "b"}, false, CommandAction::Refuse, "--record cannot be combined with --play", DemoMode::Play, 0},
+        {{"w", "--size", "800x600", "--timedemo", "a"}, true, CommandAction::Play, "", DemoMode::TimeDemo, 800},
+        {{"w", "--record", "a", "--size", "800x600"}, true, CommandAction::Refuse, "--record cannot be combined with --size", DemoMode::Record, 800},
+        {{"w", "--size", "511x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 16384, not '511x600'", DemoMode::None, 0},
+        {{"torvinel", "--size", "800x600"}, false, CommandAction::Refuse, "--size is for the windowed game, torvinel-windowed", DemoMode::None, 0},
     };
     for (const auto& c : cases) {
-        const CommandChoice choice = ParseCommandLine(static_cast<int>(c.args.size()), c.args.data());
-        EXPECT_EQ(choice.action, c.action) << c.args.back();
-        EXPECT_EQ(choice.refused, c.refused) << c.args.back();
+        const CommandChoice choice = ParseCommandLine(static_cast<int>(c.args.size()), c.args.data(), c.windowed);
+        SCOPED_TRACE(c.args.back());
+        EXPECT_EQ(choice.action, c.action);
+        EXPECT_EQ(choice.problem, c.problem);
+        EXPECT_EQ(choice.demo, c.demo);
+        EXPECT_EQ(choice.width, c.width);
     }
 }

@@ -1,0 +1,90 @@
+#pragma once
+// Recording a run and playing it back. The app drives it once a tick: the keys of the tick go
+// through it (recorded, or replaced by the recorded ones), and after the scenes have stepped it
+// writes or compares a check of the game's state, the board's ranking table and each game's
+// score. The scenes never know.
+#include <string>
+#include <vector>
+
+#include "app/DemoFile.h"
+#include "app/Input.h"
+#include "scene/Scene.h"
+
+// What a check line says of a scene: "game angle=3 speed=0.5 gems=27 field=9c1f2a33 score=2 ...".
+// The field's figure is a hash of every gem's shape, place and motion, of the pacing of new gems
+// and of the tube's scroll, so the smallest drift shows.
+std::string CheckLine(const SceneCheck& check);
+
+// The first thing that differs between two check lines, in words: "score is 5, the recording
+// says 6", or "the game scene, the recording is in the title scene".
+std::string CheckDifference(const std::string& played, const std::string& recorded);
+
+struct DemoRun {
+    DemoMode mode = DemoMode::None;
+    std::string path;            // as the player named it
+    long tick = 0;               // the tick under way, or the next one to run
+    bool inTick = false;
+    const Scene* lastScene = nullptr;
+    std::vector<int> table;      // the board's table as last recorded or replayed
+    std::vector<int> scores;     // each finished game's score, as the ranking took it
+    // Recording: the file being written, under a name of its own beside the target until the end.
+    int fd = -1;
+    std::string temp;
+    std::string pending;         // written out once a check line is reached
+    KeySet keys{};               // as last recorded, or as replayed
+    // Playback.
+    Demo demo;
+    std::size_t next = 0;        // the next line of the demo to play
+    bool outOfStep = false;
+    std::string report;          // the out-of-step line, once there is one
+};
+
+// Starts a recording into `path`: refuses (false, with `why`) a path that holds anything but a
+// demo, and writes beside it until FinishRecording renames the whole file into place. A run that
+// is killed or crashes still leaves the demo under its name, up to about the last second.
+bool StartRecording(DemoRun& run, const std::string& path, unsigned seed, const int* table,
+                    const std::string& about, std::string& why);
+
+// A comment line in the recording, for whoever reads it ("window 1280x720").
+void RecordComment(DemoRun& run, const std::string& text);
+
+// Writes the end (the last tick played, every game's score, the final table), then moves the file into
+// place. False, with `why`, when the file could not be saved; the recording is then left under
+// its temporary name.
+bool FinishRecording(DemoRun& run, const int* table, std::string& why);
+
+// Reads a demo for playback through the game's data-file reader; false, with `why`, for anything
+// that is not a whole demo of this format.
+bool LoadDemo(DemoRun& run, const std::string& path, std::string& why);
+
+// The keys the scenes read this tick: the live ones (recorded as they change), or in playback
+// the recorded ones.
+const KeySet& DemoTickKeys(DemoRun& run, const KeySet& live);
+
+// After the scenes stepped: checks the state at every 60th tick and at every scene switch,
+// records the board's table when it changed, or in playback compares the checks and puts the
+// recorded table on the board. The first difference is reported once, on stderr; true while the
+// run is in step.
+bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table);
+
+// Playback: true once every recorded tick has been played.
+bool DemoPlayedOut(const DemoRun& run);
+
+// Playback: compares every game's score and the final table with the recording's end. True when
+// the whole run stayed in step; otherwise the report says where it first went out of step.
+bool FinishPlayback(DemoRun& run, const int* table);
+
+// Figures of a timedemo.
+struct TimeDemoFigures {
+    long ticks = 0;
+    double seconds = 0.0;
+    std::vector<double> frameMs;  // one tick, its drawing and the buffer swap, each
+    double cpuMs = 0.0;           // the process's CPU time over the run
+};
+
+// The one line a timedemo ends with.
+std::string TimeDemoSummary(const std::string& name, TimeDemoFigures figures, bool inStep,
+                            const std::string& report);
+
+// The exit status of a timedemo that went out of step.
+inline constexpr int kOutOfStepStatus = 3;
