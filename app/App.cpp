@@ -143,6 +143,9 @@ void OnTimer(int) {
         LeaveDemoOnEscape();
         if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
     }
+    // A save that finished since the last tick shows its merged table from this tick on, never
+    // in the middle of an Update or a drawing.
+    ApplySavedRanking();
     const TickHooks hooks{NowTickMs, SleepMs, PlayOneTick, stdout};
     RunTick(pacer, hooks);
     glutPostRedisplay();
@@ -176,6 +179,8 @@ void OnExit() {
     if (!FinishRecording(demo, RankingTable, why))
         std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
     EndRateLine(pacer, stdout);
+    // A score still on its way to the disk is waited for, a few seconds at most.
+    FinishRankingSaves(kExitSaveWaitMs);
     if (currentScene != nullptr) {
         currentScene->Finalize();
         delete currentScene;
@@ -214,6 +219,9 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
+    // The first game's board ranks its score into this table while the save runs; a recording
+    // starts from it too.
+    LoadRanking();
     unsigned seed = static_cast<unsigned>(std::time(nullptr));
     std::string why;
     if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
@@ -234,7 +242,6 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         quitStatus = EndOfPlayback;
         if (demo.mode == DemoMode::TimeDemo) cutSoundPlayer = [](const char*) {};
     } else if (command.demo == DemoMode::Record) {
-        LoadRanking();  // the table the recording starts from
         if (!StartRecording(demo, demoFile, seed, RankingTable, std::string(program) + " " + GameVersion(), why)) {
             std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
             return 1;

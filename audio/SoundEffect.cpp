@@ -2,6 +2,7 @@
 
 #include <SDL_mixer.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -35,7 +36,11 @@ Mix_Chunk* FindOrLoad(const char* path) {
         if (entry.path == path) return entry.chunk;
     Mix_Chunk* chunk = nullptr;
     std::string bytes, why;
-    if (ReadDataFile(path, kMaxEffectBytes, bytes, why)) {
+    if (!ReadDataFile(path, kMaxEffectBytes, bytes, why)) {
+        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
+    } else if (!WavDataWhole(bytes, why)) {
+        std::fprintf(stderr, "Sound: the sound \"%s\" %s; the game goes on without it.\n", path, why.c_str());
+    } else {
         // The chunk keeps its own decoded copy; the file's bytes can go afterwards.
         const std::string said = CaptureStderr([&] {
             chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
@@ -43,14 +48,38 @@ Mix_Chunk* FindOrLoad(const char* path) {
         if (chunk == nullptr)
             std::fprintf(stderr, "Sound: cannot decode \"%s\" (%s); the game goes on without it.\n", path,
                          WithLibraryWords(Mix_GetError(), said).c_str());
-    } else {
-        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
     }
     cache.push_back(CachedEffect{path, chunk});
     return chunk;
 }
 
+std::uint32_t LittleEndian32(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
 }  // namespace
+
+bool WavDataWhole(const std::string& bytes, std::string& why) {
+    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) return true;
+    // Chunks of an id, a little-endian length and that many bytes, padded to an even length.
+    std::size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const std::uint32_t length = LittleEndian32(bytes, at + 4);
+        const std::size_t held = bytes.size() - (at + 8);
+        if (bytes.compare(at, 4, "data") == 0) {
+            if (held == 0) break;
+            if (held >= length) return true;
+            why = "holds " + std::to_string(held) + " of " + std::to_string(length) + " bytes of sound data";
+            return false;
+        }
+        if (held < length) break;
+        at += 8 + static_cast<std::size_t>(length) + (length & 1);
+    }
+    why = "holds no sound data";
+    return false;
+}
 
 void PlaySoundFile(const char* path) {
     if (path == nullptr || !AudioDeviceReady()) return;

@@ -96,10 +96,22 @@ const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 
 bool IsPng(const std::string& bytes) { return bytes.compare(0, 8, kPngSignature, 8) == 0; }
 
-// A PNG cut short (a failed download, a full disk) is recognised by its missing end chunk.
-bool IsTruncatedPng(const std::string& bytes) {
-    static const char endChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', '\xAE', '\x42', '\x60', '\x82'};
-    return bytes.size() < 20 || bytes.compare(bytes.size() - 12, 12, endChunk, 12) != 0;
+const char kPngEndChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', '\xAE', '\x42', '\x60', '\x82'};
+
+enum class PngShape { Whole, NoEndChunk, CutShort };
+
+// Walks the PNG's chunks. A file cut short (a failed download, a full disk) mostly ends inside a
+// chunk; one that ends right after a whole chunk may lack only its end chunk, which the decoder
+// insists on but which carries nothing. Whether its image data is all there, the decoder tells.
+PngShape PngChunks(const std::string& bytes) {
+    std::size_t at = 8;
+    while (at + 8 <= bytes.size()) {
+        const unsigned long long chunkEnd = at + 12ULL + BigEndian(bytes, at, 4);
+        if (chunkEnd > bytes.size()) return PngShape::CutShort;
+        if (bytes.compare(at + 4, 4, "IEND") == 0) return PngShape::Whole;
+        at = static_cast<std::size_t>(chunkEnd);
+    }
+    return at == bytes.size() ? PngShape::NoEndChunk : PngShape::CutShort;
 }
 
 // Walks the JPEG's marker segments to its start-of-frame, which holds the height and the width.
@@ -166,11 +178,13 @@ bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std:
         return false;
     }
     if (!PictureSizeAllowed(width, height, maxSide, why)) return false;
-    // Checked here, or libpng would print its own error on top of ours.
-    if (IsPng(bytes) && IsTruncatedPng(bytes)) {
+    // Checked here, so that the player reads what is wrong rather than the decoder's complaint.
+    const PngShape shape = IsPng(bytes) ? PngChunks(bytes) : PngShape::Whole;
+    if (shape == PngShape::CutShort) {
         why = "the PNG file is cut short";
         return false;
     }
+    if (shape == PngShape::NoEndChunk) bytes.append(kPngEndChunk, sizeof kPngEndChunk);
     const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, &bytes[0]);
     std::string failure;
     const std::string said = CaptureStderr([&] {
@@ -184,6 +198,10 @@ bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std:
     });
     if (!decoded.empty() && failure.empty()) return true;
     decoded.release();
+    if (shape == PngShape::NoEndChunk) {
+        why = "the PNG file is cut short";  // its image data stopped at a chunk's edge
+        return false;
+    }
     why = WithLibraryWords("the decoder could not read it", failure.empty() ? said : failure);
     return false;
 }

@@ -12,7 +12,7 @@ struct RankingBoard {
     int score = 0;      // the game just played
     int slideIn = 300;  // shrinks by 2 per drawing; moves the rows in from the right
 
-    // Ranks the score: loads the file, inserts the score and saves the file again.
+    // Ranks the score: into the table at once, into the file by a save running beside the game.
     explicit RankingBoard(int score);
 };
 

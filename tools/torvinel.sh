@@ -17,7 +17,7 @@ packages=(
   freeglut3-dev libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev
   libxss-dev libdbus-1-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri openbox dbus-daemon dbus-bin
+  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri openbox dbus-daemon dbus-bin strace
   lame sox clang libclang-rt-14-dev
   dpkg-dev file desktop-file-utils appstream man-db
 )

@@ -105,6 +105,9 @@ TEST(PictureLimits, SizeIsReadFromTheHeaderAndCheckedBeforeDecoding) {
         // A deflate window larger than allowed (its check byte kept right).
         {Patched(png, idat, "\x88\x1c"), 16384, "the decoder could not read it: libpng error: IDAT: invalid window size"},
         {png, 3, ""},
+        {png.substr(0, png.size() - 12), 16384, ""},  // only the end chunk is missing: drawn
+        {png.substr(0, idat + 10), 16384, "the PNG file is cut short"},
+        {png.substr(0, idat - 8), 16384, "the PNG file is cut short"},  // before any image data
     };
     const testsupport::TempFolder folder;
     const std::string said = testsupport::Stderr([&] {
