@@ -17,10 +17,12 @@
 #include "app/Input.h"
 #include "app/Profile.h"
 #include "app/Tick.h"
+#include "app/WindowIcon.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "platform/Clock.h"
 #include "platform/DataFolder.h"
+#include "platform/Desktop.h"
 #include "platform/GlContext.h"
 #include "platform/KeyboardFocus.h"
 #include "platform/Rest.h"
@@ -256,6 +258,12 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     if (command.width > 0) windowWidth = command.width, windowHeight = command.height;
     glutInitWindowSize(windowWidth, windowHeight);
     glutCreateWindow("Torvinel");
+    // At once, so that docks, switchers and the window manager see the game's name and icon as
+    // early as they can, and the screen stays on from the first frame.
+    const double desktopStart = ProfileNowMs();
+    NameGameWindow(LoadWindowIcon());
+    KeepScreenAwake();
+    ProfilePhase("desktop", desktopStart);
     // A held key must read as held: X11's auto-repeat would otherwise send release/press pairs.
     glutIgnoreKeyRepeat(1);
     if (fullScreen) {

@@ -104,5 +104,9 @@ void PrintUsage(std::FILE* out, const char* program) {
 const char* GameVersion() { return TORVINEL_VERSION; }
 
 void PrintVersion(std::FILE* out, const char* program) {
-    std::fprintf(out, "%s %s\n", program, TORVINEL_VERSION);
+    std::fprintf(out,
+                 "%s %s\n"
+                 "Copyright (c) %s\n"
+                 "Released under the MIT licence: free to use, copy, change and share, with no warranty.\n",
+                 program, TORVINEL_VERSION, TORVINEL_COPYRIGHT);
 }

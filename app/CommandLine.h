@@ -28,5 +28,5 @@ void PrintUsage(std::FILE* out, const char* program);
 // The game's version, "1.1.0".
 const char* GameVersion();
 
-// "<program> <version>"
+// "<program> <version>", then who holds the copyright and the licence.
 void PrintVersion(std::FILE* out, const char* program);

@@ -56,16 +56,17 @@ for run in $(seq 1 "$STARTS"); do
   awk -v exec="$(cat "$log.exec")" '
     /^start / { main = $2 } /^first_tick / { first = $2 } /^phase / { p[$2] = $3 }
     END {
-      printf "exec_to_main %.1f\nwindow %.1f\nmusic %.1f\nwarm_up %.1f\nscene_init %.1f\nshaders %.1f\n",
-        main - exec * 1000, p["window"], p["music"], p["scene_build"], p["scene_init"], p["shaders"]
+      printf "exec_to_main %.1f\nwindow %.1f\ndesktop %.1f\nmusic %.1f\nwarm_up %.1f\nscene_init %.1f\nshaders %.1f\n",
+        main - exec * 1000, p["window"], p["desktop"], p["music"], p["scene_build"], p["scene_init"], p["shaders"]
       printf "images %.1f\nstart_scenes %.1f\nexec_to_first_tick %.1f\n",
         p["scene_init"] - p["shaders"], p["start_scenes"], first - exec * 1000
     }' "$log" >"$E2E_WORK/start-$run.txt"
 done
-for key in exec_to_main window music warm_up scene_init shaders images start_scenes exec_to_first_tick; do
+for key in exec_to_main window desktop music warm_up scene_init shaders images start_scenes exec_to_first_tick; do
   printf '%-20s %7.1f\n' "$key" "$(cat "$E2E_WORK"/start-*.txt | awk -v k="$key" '$1 == k { print $2 }' | median)"
 done
-echo "(exec_to_main: loading the shared libraries; window: GLUT window and GL context; warm_up: the first"
+echo "(exec_to_main: loading the shared libraries; window: GLUT window and GL context, desktop included;"
+echo " desktop: the window's class and icon, the screensaver held off; warm_up: the first"
 echo " title scene with its field run ahead; scene_init: the title's Init; shaders: GL compile and link"
 echo " calls inside it; images: the rest of Init, i.e. decoding and uploading the pictures)"
 

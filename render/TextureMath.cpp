@@ -156,7 +156,7 @@ bool PictureSizeAllowed(long long width, long long height, long long maxSide, st
     return true;
 }
 
-bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std::string& why) {
+bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std::string& why, bool keepAlpha) {
     decoded.release();
     std::string bytes;
     long long width = 0, height = 0;
@@ -175,7 +175,7 @@ bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std:
     std::string failure;
     const std::string said = CaptureStderr([&] {
         try {
-            decoded = cv::imdecode(encoded, cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR);
+            decoded = cv::imdecode(encoded, keepAlpha ? cv::IMREAD_UNCHANGED : cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR);
         } catch (const cv::Exception& e) {
             failure = e.err;
         } catch (const std::bad_alloc&) {

@@ -41,11 +41,12 @@ bool PictureSize(const std::string& bytes, long long& width, long long& height);
 // largest texture) or of more than kMaxPicturePixels pixels, or of no pixels at all.
 bool PictureSizeAllowed(long long width, long long height, long long maxSide, std::string& why);
 
-// Decodes a file with the flags the game loads with (any depth, any colour), after checking its
-// size against maxSide and the pixel budget. False, with `why` in one line (the decoder's own
-// words included), for a missing, unusable, oversized, cut short or undecodable file; the
-// decoder's messages are kept off stderr; never throws.
-bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std::string& why);
+// Decodes a file with the flags the game loads with (any depth, any colour; with keepAlpha, its
+// alpha channel too), after checking its size against maxSide and the pixel budget. False, with
+// `why` in one line (the decoder's own words included), for a missing, unusable, oversized, cut
+// short or undecodable file; the decoder's messages are kept off stderr; never throws.
+bool DecodeImageFile(const char* path, long long maxSide, cv::Mat& decoded, std::string& why,
+                     bool keepAlpha = false);
 
 // Decode and key in one step; running out of memory is a failure like any other, not the end of
 // the game.

@@ -1,14 +1,75 @@
 # Where every installed file lands (any prefix, and DESTDIR), and the Debian package made from it.
 #   <bindir>:                         torvinel, torvinel-windowed
-#   TORVINEL_INSTALL_DATADIR:         res/game, res/bgm, res/se, shader, demos (never a ranking file)
+#   TORVINEL_INSTALL_DATADIR:         res/game, res/bgm, res/se, shader, demos (never a ranking file),
+#                                     and icons/NxN/torvinel.png, links to the hicolor icons below
 #   <datadir>/applications:           one menu entry per configuration
 #   <datadir>/metainfo:               the software centre's record
 #   <datadir>/icons/hicolor/NxN/apps: the icon at 48, 64, 128 and 256 pixels
 #   <mandir>/man6:                    torvinel(6), and torvinel-windowed(6) as a link to it
+#   <docdir>:                         copyright (Debian's machine-readable form), changelog.gz
 
 install(TARGETS torvinel torvinel-windowed RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cmake --install --strip, and so the package) also drops the compilers' notes
+# in .comment, as Debian's dh_strip does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(exe $<TARGET_FILE_NAME:torvinel> $<TARGET_FILE_NAME:torvinel-windowed>)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${exe}\" RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR \"could not strip \${exe}\")
+      endif()
+    endforeach()
+  endif()")
 install(DIRECTORY data/shader data/demos DESTINATION ${TORVINEL_INSTALL_DATADIR})
 install(DIRECTORY data/res/game data/res/bgm data/res/se DESTINATION ${TORVINEL_INSTALL_DATADIR}/res)
+
+set(TORVINEL_MAINTAINER "Torvinel maintainers <maintainers@torvinel.invalid>" CACHE STRING
+  "Maintainer named in the Debian package")
+set(TORVINEL_PACKAGE torvinel)
+
+# The release history: CHANGELOG.md, newest first, whose newest entry is this version. The software
+# centre's record lists its releases; the package carries it as a Debian changelog.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+file(STRINGS CHANGELOG.md TORVINEL_CHANGELOG_RELEASES
+  REGEX "^## \\[[0-9]+\\.[0-9]+\\.[0-9]+\\] - [0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] *$")
+set(newest "")
+if(TORVINEL_CHANGELOG_RELEASES)
+  list(GET TORVINEL_CHANGELOG_RELEASES 0 newest)
+endif()
+if(NOT newest STREQUAL "## [${PROJECT_VERSION}] - ${TORVINEL_RELEASE_DATE}")
+  message(FATAL_ERROR "CHANGELOG.md's newest release is '${newest}', but this is version "
+    "${PROJECT_VERSION} of ${TORVINEL_RELEASE_DATE}: add its entry, or mend the version or the date")
+endif()
+set(TORVINEL_RELEASES "")
+foreach(release IN LISTS TORVINEL_CHANGELOG_RELEASES)
+  string(REGEX REPLACE "^## \\[([0-9.]+)\\] - ([0-9-]+) *$" "    <release version=\"\\1\" date=\"\\2\"/>"
+    release "${release}")
+  list(APPEND TORVINEL_RELEASES "${release}")
+endforeach()
+list(JOIN TORVINEL_RELEASES "\n" TORVINEL_RELEASES)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/install/changelog.gz
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tools/debian-changelog.sh ${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md
+    ${TORVINEL_PACKAGE} "${TORVINEL_MAINTAINER}" ${CMAKE_BINARY_DIR}/install/changelog
+  COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/install/changelog
+  DEPENDS CHANGELOG.md tools/debian-changelog.sh
+  COMMENT "Writing the Debian changelog"
+  VERBATIM)
+
+# The copyright file, in Debian's machine-readable form, with the licence's own text.
+file(READ LICENSE licence)
+string(FIND "${licence}" "Permission is hereby granted" start)
+if(start LESS 0)
+  message(FATAL_ERROR "LICENSE does not hold the MIT licence's text")
+endif()
+string(SUBSTRING "${licence}" ${start} -1 TORVINEL_EXPAT_TEXT)
+string(STRIP "${TORVINEL_EXPAT_TEXT}" TORVINEL_EXPAT_TEXT)
+string(REPLACE "\n\n" "\n.\n" TORVINEL_EXPAT_TEXT "${TORVINEL_EXPAT_TEXT}")
+string(REPLACE "\n" "\n " TORVINEL_EXPAT_TEXT " ${TORVINEL_EXPAT_TEXT}")
+configure_file(data/doc/copyright.in ${CMAKE_BINARY_DIR}/install/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/install/copyright ${CMAKE_BINARY_DIR}/install/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(TORVINEL_APP_ID org.torvinel.torvinel)
 install(FILES data/desktop/${TORVINEL_APP_ID}.desktop data/desktop/${TORVINEL_APP_ID}-windowed.desktop
@@ -17,9 +78,16 @@ configure_file(data/desktop/${TORVINEL_APP_ID}.metainfo.xml.in
   ${CMAKE_BINARY_DIR}/install/${TORVINEL_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/install/${TORVINEL_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The game reads its window icon from its data folder, where relative links lead to the hicolor
+# copies: the pictures are installed once, and the links hold wherever the prefix is moved.
 foreach(size 48 64 128 256)
-  install(FILES data/icons/${size}x${size}/torvinel.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  set(icons icons/${size}x${size})
+  install(FILES data/${icons}/torvinel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  file(RELATIVE_PATH target ${TORVINEL_FULL_DATADIR}/${icons}
+    ${CMAKE_INSTALL_FULL_DATADIR}/icons/hicolor/${size}x${size}/apps/torvinel.png)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install/${icons})
+  file(CREATE_LINK ${target} ${CMAKE_BINARY_DIR}/install/${icons}/torvinel.png SYMBOLIC)
+  install(FILES ${CMAKE_BINARY_DIR}/install/${icons}/torvinel.png DESTINATION ${TORVINEL_INSTALL_DATADIR}/${icons})
 endforeach()
 
 # The manual names the data folder of this build; it is kept compressed, as Debian keeps manuals.
@@ -28,7 +96,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/install/torvinel.6.gz
   COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/install/torvinel.6
   DEPENDS ${CMAKE_BINARY_DIR}/install/torvinel.6
   COMMENT "Compressing the manual")
-add_custom_target(torvinel_manual ALL DEPENDS ${CMAKE_BINARY_DIR}/install/torvinel.6.gz)
+add_custom_target(torvinel_documents ALL
+  DEPENDS ${CMAKE_BINARY_DIR}/install/torvinel.6.gz ${CMAKE_BINARY_DIR}/install/changelog.gz)
 file(CREATE_LINK torvinel.6.gz ${CMAKE_BINARY_DIR}/install/torvinel-windowed.6.gz SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/install/torvinel.6.gz ${CMAKE_BINARY_DIR}/install/torvinel-windowed.6.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
@@ -36,9 +105,7 @@ install(FILES ${CMAKE_BINARY_DIR}/install/torvinel.6.gz ${CMAKE_BINARY_DIR}/inst
 # The Debian package: cpack -G DEB in a tree configured for Debian's layout (tools/torvinel.sh
 # package). Its dependencies are those of the executables' shared libraries, as dpkg-shlibdeps
 # finds them.
-set(TORVINEL_MAINTAINER "Torvinel maintainers <maintainers@torvinel.invalid>" CACHE STRING
-  "Maintainer named in the Debian package")
-set(CPACK_PACKAGE_NAME torvinel)
+set(CPACK_PACKAGE_NAME ${TORVINEL_PACKAGE})
 set(CPACK_PACKAGE_VENDOR Torvinel)
 set(CPACK_PACKAGE_CONTACT "${TORVINEL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade game: slice the gems that fall down a tube")

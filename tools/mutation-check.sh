@@ -64,6 +64,12 @@ faults=(
   "demo-recording-overwrites-anything|app/Demo.cpp|if (head.compare(0, std::strlen(kDemoMagic) + 1, std::string(kDemoMagic) + \" \") == 0) return true;|return true;"
   "options-record-with-play|app/CommandLine.cpp|            if (demoName != nullptr)\n|            if (false)\n"
   "picture-pixel-budget-ignored|render/TextureMath.cpp|width * height > kMaxPicturePixels) {|width * height > 4 * kMaxPicturePixels) {"
+  "icon-blue-in-the-red-byte|app/WindowIcon.cpp|red << 16|blue << 16"
+  "icon-grey-alpha-ignored|app/WindowIcon.cpp|channels == 2 ? p[1] : channels == 4 ? p[3] : 255u|channels == 4 ? p[3] : 255u"
+  "icon-missing-file-named|app/WindowIcon.cpp|errno == ENOENT) continue;|errno == EACCES) continue;"
+  "icon-property-drops-last-pixel|platform/Desktop.cpp|static_cast<int>(items.size()));|static_cast<int>(items.size()) - 1);"
+  "window-class-name-and-kind-swapped|platform/Desktop.cpp|XClassHint hint{name, kind};|XClassHint hint{kind, name};"
+  "screensaver-left-running|platform/Desktop.cpp|XScreenSaverSuspend(display, True);|XScreenSaverSuspend(display, False);"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Damaged data: three pictures, one shader and the music gone, the ranking file full of rubbish.
 # The game still starts, says one clear line per problem on stderr and plays a whole round to the
-# board, and a held Escape leaves it from there.
+# board, and a held Escape leaves it from there. A missing window icon is no problem: not a word.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/look.bash"
 
 e2e_start_x 1280 720
 data=$(e2e_data_copy)
 cd "$data"
-rm res/game/title.png res/game/finish.png res/game/RANKING.png shader/Binarization.fs res/bgm/*.mp3
+rm res/game/title.png res/game/finish.png res/game/RANKING.png shader/Binarization.fs res/bgm/*.mp3 \
+  icons/64x64/torvinel.png
 printf 'rubbish\0\377 12 x' >res/ranking.dat
 
 e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"

@@ -5,10 +5,13 @@
 # pass their validators; --help and --version need no display, and a missing display, a missing data
 # folder and an unknown option each get one line. Run from its build folder it finds its files beside
 # the executable. The Debian package (made by tools/torvinel.sh test or package) holds the same files
-# under /usr; as root it is installed with apt, played and removed again.
+# under /usr, with its copyright and changelog; lintian finds nothing in it, its executables are
+# hardened, and packaging the same sources again elsewhere gives the same bytes. As root it is
+# installed with apt, played and removed again.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/look.bash"
 unset XDG_DATA_HOME
+src=$(cd "$(dirname "$0")/../.." && pwd)
 
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$E2E_BUILD/CMakeCache.txt"; }
 # Every path, mode, size and time below a folder: any write inside it changes this.
@@ -18,8 +21,11 @@ tree_state() { find "$1" -printf '%p %m %s %T@\n' | sort | md5sum; }
 # $1 the executable, $2 the ranking file it must write, $3 a name for its output files.
 play_round() {
   local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err"
+  local win
   e2e_launch "$1" "$out" "$err"
-  e2e_wait_window "$pid" >/dev/null || fail "$3: window appeared"
+  win=$(e2e_wait_window "$pid") || fail "$3: window appeared"
+  check "$3: the window shows the installed icon at three sizes" \
+    test "$(xprop -id "${win:-0}" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | wc -l)" = 3
   e2e_wait_for_text "$out" 10 "fps:" || fail "$3: frame-rate line"
   e2e_tap space
   sleep 0.5
@@ -50,6 +56,9 @@ check "both executables and the data are installed" \
   test -x "$bin/torvinel" -a -x "$game" -a -f "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/res/game/title.png"
 check "the icon is installed at 48, 64, 128 and 256 pixels" \
   test "$(ls "$share"/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/torvinel.png | wc -l)" = 4
+check "the data folder reaches them through relative links, for the window's icon" \
+  test "$(readlink -e "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/icons/48x48/torvinel.png")" = \
+  "$share/icons/hicolor/48x48/apps/torvinel.png" -a "$(readlink "$prefix/$(cache TORVINEL_INSTALL_DATADIR)/icons/48x48/torvinel.png" | cut -c1)" = .
 check "desktop-file-validate: both menu entries, no error, no warning" \
   test -z "$(desktop-file-validate "$share"/applications/*.desktop 2>&1)" -a "$(ls "$share"/applications | wc -l)" = 2
 check "appstreamcli validate --no-net: no error, no warning" \
@@ -58,11 +67,17 @@ check "the manual renders without a warning" \
   test -z "$(MANWIDTH=80 man --warnings -l "$share/man/man6/torvinel-windowed.6.gz" 2>&1 >/dev/null)"
 
 # Without a display: --help and --version answer, playing says how to run headless.
-version=$(env -u DISPLAY "$game" --version)
+env -u DISPLAY "$game" --version >"$E2E_WORK/version.txt"
+version=$(head -n 1 "$E2E_WORK/version.txt")
 check "--version without a display prints the version (got '$version')" \
   grep -Eq '^torvinel-windowed [0-9]+\.[0-9]+\.[0-9]+$' <<<"$version"
+check "and then the copyright holder and the licence" \
+  test "$(sed -n 2p "$E2E_WORK/version.txt")" = "Copyright (c) 2026 The Torvinel developers" \
+  -a -n "$(grep 'MIT licence' "$E2E_WORK/version.txt")"
 check "the metainfo lists the same release" \
   grep -q "release version=\"${version#* }\"" "$share"/metainfo/*.metainfo.xml
+check "so does the changelog, in Debian's form" \
+  test "$(zcat "$share/doc/torvinel/changelog.gz" | dpkg-parsechangelog -l - -S Version)" = "${version#* }"
 check "--help without a display prints the usage with keys and where scores live" \
   bash -c "env -u DISPLAY '$game' --help | grep -q 'ranking.dat'"
 "$game" --frobnicate >/dev/null 2>"$E2E_WORK/bad.err"
@@ -131,12 +146,60 @@ expect=(/usr/games/torvinel /usr/games/torvinel-windowed /usr/share/games/torvin
   /usr/share/games/torvinel/shader/multitexture.fs /usr/share/applications/org.torvinel.torvinel.desktop
   /usr/share/applications/org.torvinel.torvinel-windowed.desktop
   /usr/share/metainfo/org.torvinel.torvinel.metainfo.xml /usr/share/icons/hicolor/48x48/apps/torvinel.png
-  /usr/share/icons/hicolor/256x256/apps/torvinel.png /usr/share/man/man6/torvinel.6.gz)
+  /usr/share/icons/hicolor/256x256/apps/torvinel.png /usr/share/games/torvinel/icons/128x128/torvinel.png
+  /usr/share/man/man6/torvinel.6.gz /usr/share/doc/torvinel/copyright /usr/share/doc/torvinel/changelog.gz)
 missing=$(printf '%s\n' "${expect[@]}" | grep -vxFf "$E2E_WORK/deb-files")
-check "the package holds the executables, data, menu entries, metainfo, icons and manual${missing:+ (missing: $missing)}" \
+check "the package holds the executables, data, menu entries, metainfo, icons, manual, copyright and changelog${missing:+ (missing: $missing)}" \
   test -z "$missing"
 check "everything in it lies under /usr and no ranking file is shipped" \
   test -z "$(grep -v -e '^/usr' -e '^$' "$E2E_WORK/deb-files"; grep ranking "$E2E_WORK/deb-files")"
+
+# What a Debian packager checks: lintian, to its most pedantic, finds nothing at all; the
+# executables are hardened; the copyright file is machine-readable and complete.
+lintian --pedantic -I -E --fail-on error,warning,info,pedantic,experimental "$deb" >"$E2E_WORK/lintian.txt" 2>/dev/null
+status=$?
+sed 's/^/  lintian: /' "$E2E_WORK/lintian.txt"
+check "lintian reports no tag (status $status)" test "$status" = 0 -a ! -s "$E2E_WORK/lintian.txt"
+unpacked="$E2E_WORK/unpacked"
+dpkg-deb -x "$deb" "$unpacked"
+hardening-check "$unpacked"/usr/games/torvinel "$unpacked"/usr/games/torvinel-windowed >"$E2E_WORK/hardening.txt"
+status=$?
+grep -q ': no' "$E2E_WORK/hardening.txt" && sed 's/^/  /' "$E2E_WORK/hardening.txt"
+check "hardening-check finds nothing missing in either executable (status $status)" \
+  test "$status" = 0 -a -z "$(grep ': no' "$E2E_WORK/hardening.txt")"
+copyright="$unpacked/usr/share/doc/torvinel/copyright"
+unmatched=$(sed -n 's/^Files: //p' "$copyright" | tr ' ' '\n' | while read -r pattern; do
+  compgen -G "$src/$pattern" >/dev/null || echo "$pattern"; done)
+unwritten=$(awk -v RS= '/^License: / { split($0, line, "\n"); if (line[2] != "") written[substr(line[1], 10)] = 1; next }
+  { if (match($0, /\nLicense: [^\n]+/)) used[substr($0, RSTART + 10, RLENGTH - 10)] = 1 }
+  END { for (name in used) if (!(name in written)) print name }' "$copyright")
+check "the copyright file is machine-readable, each of its patterns matches a source file${unmatched:+ (not: $unmatched)} and each licence it names is spelled out${unwritten:+ (not: $unwritten)}" \
+  test "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+  -a -z "$unmatched$unwritten"
+
+# Reproducible: the same sources, copied elsewhere and packaged again later under another umask and
+# time zone, make the very same bytes. Both builds take their dates from the last commit.
+if ! epoch=$(git -C "$src" log -1 --format=%ct 2>/dev/null); then
+  echo "skipped: the second package build (the sources are not a git checkout)"
+else
+  stamp=$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M')
+  check "every file in the package carries the last commit's time, $stamp (a package made before the last commit fails here)" \
+    test "$(TZ=UTC dpkg-deb -c "$deb" | awk '{ print $4, $5 }' | sort -u)" = "$stamp"
+  again="$E2E_WORK/again"
+  mkdir -p "$again/src"
+  (cd "$src" && git ls-files -z -co --exclude-standard | tar --null -T - --ignore-failed-read -cf - 2>/dev/null) |
+    tar -C "$again/src" -xf -
+  (umask 077 && cd "$again" && TZ=UTC-14 SOURCE_DATE_EPOCH=$epoch TORVINEL_BUILD_DIR="$again/build" \
+    "$again/src/tools/torvinel.sh" package >"$E2E_WORK/again.txt" 2>&1)
+  second=$(ls "$again"/build/torvinel_*_amd64.deb 2>/dev/null | head -n 1)
+  check "packaged again elsewhere, the .deb is the same byte for byte" cmp -s "$deb" "${second:-/dev/null}"
+  if [ -n "$second" ] && ! cmp -s "$deb" "$second"; then
+    diff <(dpkg-deb -c "$deb") <(dpkg-deb -c "$second") | sed 's/^/  listing: /'
+    diff <(dpkg-deb -I "$deb" md5sums) <(dpkg-deb -I "$second" md5sums) | sed 's/^/  md5sums: /'
+  elif [ -z "$second" ]; then
+    tail -n 20 "$E2E_WORK/again.txt" | sed 's/^/  again: /'
+  fi
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: installing the package with apt (needs root, as in CI)"

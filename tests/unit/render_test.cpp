@@ -1,5 +1,5 @@
-// The arithmetic of drawing, apart from GL: the registry, the tube and gem geometry, and the
-// checks a picture passes before it is decoded.
+// The arithmetic of drawing, apart from GL: the registry, the tube and gem geometry, the checks a
+// picture passes before it is decoded, and the window icon made from pictures.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +8,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "TestSupport.h"
+#include "app/WindowIcon.h"
 #include "render/MeshMath.h"
 #include "render/Registry.h"
 #include "render/TextureMath.h"
@@ -116,4 +117,34 @@ TEST(PictureLimits, SizeIsReadFromTheHeaderAndCheckedBeforeDecoding) {
         }
     });
     EXPECT_EQ(said, "");
+}
+
+// The window manager's icon: pixels as 0xAARRGGBB, top row first, opaque without alpha. Of the
+// icon files, a missing size is left out without a word and a damaged one is named once.
+TEST(WindowIcon, PicturesBecomeArgbCardinalsAndOnlyADamagedFileIsMentioned) {
+    // One pixel in each layout a PNG decodes to: grey, grey and alpha, BGR, BGRA, 16-bit BGRA.
+    const struct { cv::Mat pixel; std::uint32_t argb; } cases[] = {
+        {cv::Mat(1, 1, CV_8UC1, cv::Scalar(0x40)), 0xFF404040u},
+        {cv::Mat(1, 1, CV_8UC2, cv::Scalar(0x40, 0x80)), 0x80404040u},
+        {cv::Mat(1, 1, CV_8UC3, cv::Scalar(0x10, 0x20, 0x30)), 0xFF302010u},
+        {cv::Mat(1, 1, CV_8UC4, cv::Scalar(0x10, 0x20, 0x30, 0x40)), 0x40302010u},
+        {cv::Mat(1, 1, CV_16UC4, cv::Scalar(0x1010, 0x2020, 0x3030, 0xFFFF)), 0xFF302010u},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint32_t> cardinals{7};
+        EXPECT_TRUE(AppendIconCardinals(c.pixel, cardinals));
+        EXPECT_EQ(cardinals, (std::vector<std::uint32_t>{7, 1, 1, c.argb}));
+    }
+    // 48 pixels: a 2 x 3 picture, black but for a half-transparent blue top right; 64: missing.
+    const testsupport::TempFolder folder;
+    for (const char* size : {"48x48", "128x128"}) testsupport::fs::create_directory(folder / size);
+    cv::Mat picture(3, 2, CV_8UC4, cv::Scalar(0, 0, 0, 255));
+    picture.at<cv::Vec4b>(0, 1) = cv::Vec4b(0xFF, 0, 0, 0x80);
+    cv::imwrite(folder / "48x48/torvinel.png", picture);
+    const std::string damaged = testsupport::WriteFile(folder / "128x128/torvinel.png", "GIF89a");
+    std::vector<std::uint32_t> icon;
+    const std::string said = testsupport::Stderr([&] { icon = LoadWindowIcon(folder.path.string()); });
+    EXPECT_EQ(icon, (std::vector<std::uint32_t>{2, 3, 0xFF000000u, 0x800000FFu, 0xFF000000u, 0xFF000000u,
+                                                0xFF000000u, 0xFF000000u}));
+    EXPECT_EQ(said, "torvinel: cannot use the window icon \"" + damaged + "\": not a PNG or JPEG picture\n");
 }

@@ -46,7 +46,7 @@ e2e_start_x() {
 e2e_data_copy() {
   local dir="$E2E_WORK/${1:-data}"
   mkdir -p "$dir"
-  cp -r "$E2E_BUILD/res" "$E2E_BUILD/shader" "$dir/"
+  cp -r "$E2E_BUILD/res" "$E2E_BUILD/shader" "$E2E_BUILD/icons" "$dir/"
   rm -f "$dir/res/ranking.dat"
   echo "$dir"
 }

@@ -1,0 +1,71 @@
+// The game's window among the desktop's: whether it still gets the keyboard, the name and icon it
+// shows, and the screensaver it holds off.
+#include <gtest/gtest.h>
+
+#include "GlTestContext.h"  // GLEW before any other GL header
+
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/scrnsaver.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/Desktop.h"
+#include "platform/KeyboardFocus.h"
+
+TEST(KeyboardFocus, OnlyAFocusElsewhereCountsAsLost) {
+    gltest::ClearFrame();
+    Display* x = glXGetCurrentDisplay();
+    const Window game = glXGetCurrentDrawable(), root = DefaultRootWindow(x);
+    const Window other = XCreateSimpleWindow(x, root, 0, 0, 8, 8, 0, 0, 0);  // another program's
+    XMapWindow(x, other);
+    // On the root or PointerRoot the keys go to the window under the pointer, maybe ours.
+    for (const Window focus : {game, other, Window(None), root, Window(PointerRoot)}) {
+        XSync(x, False);
+        XSetInputFocus(x, focus, RevertToNone, CurrentTime);
+        EXPECT_EQ(GameWindowHasKeyboard(), focus != other && focus != None) << focus;
+    }
+}
+
+TEST(Desktop, WindowCarriesTheGameClassAndIcon) {
+    gltest::ClearFrame();
+    Display* x = glXGetCurrentDisplay();
+    const Window game = glXGetCurrentDrawable();
+    NameGameWindow({2, 1, 0xFF102030u, 0x80405060u});
+    XClassHint hint{};
+    ASSERT_NE(XGetClassHint(x, game, &hint), 0);
+    EXPECT_STREQ(hint.res_name, "torvinel");
+    EXPECT_STREQ(hint.res_class, "Torvinel");
+    XFree(hint.res_name), XFree(hint.res_class);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x, game, XInternAtom(x, "_NET_WM_ICON", False), 0, 16, False, XA_CARDINAL, &type, &format,
+                       &count, &after, &data);
+    const long* items = reinterpret_cast<const long*>(data);  // each item's 32 bits, sign-extended
+    EXPECT_EQ(std::vector<std::uint32_t>(items, items + count), (std::vector<std::uint32_t>{2, 1, 0xFF102030u, 0x80405060u}));
+    XFree(data);
+}
+
+// Past its timeout the X screensaver stays off while the game is connected, and starts once the
+// game's connection closes.
+TEST(Desktop, ScreenSaverHeldOffUntilTheGameDisconnects) {
+    Display *game = XOpenDisplay(nullptr), *other = XOpenDisplay(nullptr);
+    ASSERT_TRUE(SuspendScreenSaver(game));
+    XSetScreenSaver(other, 1, 0, DontPreferBlanking, AllowExposures);  // after a second without input
+    XSync(other, False);
+    const auto State = [&] {
+        XScreenSaverInfo info{};
+        XScreenSaverQueryInfo(other, DefaultRootWindow(other), &info);
+        return info.state;
+    };
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(State(), ScreenSaverOff);
+    XCloseDisplay(game);
+    for (int i = 0; i < 30 && State() != ScreenSaverOn; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(State(), ScreenSaverOn);
+    XCloseDisplay(other);
+}
