@@ -25,6 +25,7 @@
 #include "platform/Desktop.h"
 #include "platform/GlContext.h"
 #include "platform/KeyboardFocus.h"
+#include "platform/Rest.h"
 #include "render/Camera.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
@@ -37,8 +38,6 @@ DemoRun demo;
 bool liveEscapeBefore = false;  // playback: the player's own Escape at the previous tick
 TimeDemoFigures figures;
 double timeDemoStartMs = 0.0, timeDemoCpuStartMs = 0.0;
-
-std::uint32_t NowTickMs() { return TickMsFrom(NowUtcFields()); }
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -86,11 +85,11 @@ void DrawCurrentScene() {
     if (currentScene != nullptr) currentScene->Draw();
 }
 
-// Joystick and mouse history advance per idle call; the short rest keeps an idle game from
-// spinning a whole core between ticks.
-void OnIdleAndRest() {
-    OnIdle();
-    RestBriefly();
+// Whenever GLUT has nothing for the game: the tick once it is due, and until then a rest in the
+// kernel that only X input cuts short.
+void OnIdleRest() {
+    const RestHooks hooks{MonotonicMs, RestUntilInput, [] { OnTimer(0); }};
+    RestOrTick(pacer, hooks);
 }
 
 void SetFixedGlState(unsigned seed, bool music) {
@@ -139,6 +138,7 @@ WindowSize ClampWindowSize(int width, int height) {
 void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
     if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
+    PollJoystickAndMouse();
     if (PlayingBack()) {
         LeaveDemoOnEscape();
         if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
@@ -146,10 +146,9 @@ void OnTimer(int) {
     // A save that finished since the last tick shows its merged table from this tick on, never
     // in the middle of an Update or a drawing.
     ApplySavedRanking();
-    const TickHooks hooks{NowTickMs, SleepMs, PlayOneTick, stdout};
+    const TickHooks hooks{MonotonicMs, SleepUntilMs, PlayOneTick, stdout};
     RunTick(pacer, hooks);
     glutPostRedisplay();
-    glutTimerFunc(1, OnTimer, 0);
     CopyInputHistory();
 }
 
@@ -314,8 +313,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         SwapWithoutWaiting();
         glutIdleFunc(OnTimeDemoFrame);
     } else {
-        glutIdleFunc(OnIdleAndRest);
-        glutTimerFunc(1, OnTimer, 0);
+        glutIdleFunc(OnIdleRest);
     }
     glutMainLoop();
     return 0;

@@ -6,6 +6,8 @@
 // returns.
 int RunGame(int argc, char** argv, bool fullScreen);
 
+// One tick: run by the idle rest once 16 ms have passed since the previous one (the value is not
+// used).
 void OnTimer(int value);
 void OnDisplay();
 void OnReshape(int width, int height);

@@ -157,7 +157,7 @@ void ApplyJoystickRecord(JoystickState& state, const JoystickRecord& record) {
     }
 }
 
-void OnIdle() {
+void PollJoystickAndMouse() {
     JoystickState& joystick = Joystick();
     joystick.record.size = 52;
     joystick.record.flags = 255;

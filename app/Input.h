@@ -83,7 +83,9 @@ void OnSpecialKeyDown(int key, int x, int y);
 void OnSpecialKeyUp(int key, int x, int y);
 void OnMouse(int button, int state, int x, int y);
 void OnMouseMove(int x, int y);
-void OnIdle();
+
+// Once a tick: polls the joystick into its record and slots and moves the mouse buttons' history.
+void PollJoystickAndMouse();
 
 // Window pixels to the virtual 1280 x 720 pointer space of the full-screen game.
 int ScaleMouseX(int windowX, int desktopWidth);

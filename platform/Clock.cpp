@@ -2,20 +2,7 @@
 
 #include <cerrno>
 #include <ctime>
-#include <sched.h>
-#include <sys/time.h>
 #include <time.h>
-
-UtcFields NowUtcFields() {
-    timeval tv{};
-    gettimeofday(&tv, nullptr);
-    std::tm utc{};
-    time_t seconds = tv.tv_sec;
-    gmtime_r(&seconds, &utc);
-    return UtcFields{static_cast<unsigned>(utc.tm_mday), static_cast<unsigned>(utc.tm_hour),
-                     static_cast<unsigned>(utc.tm_min), static_cast<unsigned>(utc.tm_sec),
-                     static_cast<unsigned>(tv.tv_usec / 1000)};
-}
 
 TimeOfDay LocalTimeOfDay() {
     time_t now = std::time(nullptr);
@@ -26,36 +13,35 @@ TimeOfDay LocalTimeOfDay() {
 
 namespace {
 
-double MonotonicMs() {
+constexpr std::int64_t kNsPerMs = 1000000;
+
+std::int64_t MonotonicNs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-void NanoSleepMs(double milliseconds) {
-    const long whole = static_cast<long>(milliseconds * 1e6);
-    timespec request{whole / 1000000000L, whole % 1000000000L};
-    // Only an interruption is worth resuming; any other failure would repeat forever.
-    while (nanosleep(&request, &request) != 0 && errno == EINTR) {
-    }
+// The full time of a 32-bit millisecond deadline: the one nearest to now.
+std::int64_t DeadlineNs(std::uint32_t deadline, std::int64_t nowNs) {
+    const std::int64_t nowMs = nowNs / kNsPerMs;
+    const auto ahead = static_cast<std::int32_t>(deadline - static_cast<std::uint32_t>(nowMs));
+    return (nowMs + ahead) * kNsPerMs;
 }
 
 }  // namespace
 
-void SleepMs(int milliseconds) {
-    if (milliseconds <= 0) return;
-    // The kernel often wakes us a millisecond late, which would stretch every 16 ms tick; sleep
-    // short of the deadline and yield through the last stretch so the tick keeps its pace.
-    const double deadline = MonotonicMs() + milliseconds;
-    for (;;) {
-        const double left = deadline - MonotonicMs();
-        if (left <= 0.0) return;
-        if (left > 2.0) {
-            NanoSleepMs(left - 2.0);
-        } else {
-            sched_yield();
-        }
+std::uint32_t MonotonicMs() { return static_cast<std::uint32_t>(MonotonicNs() / kNsPerMs); }
+
+void SleepUntilMs(std::uint32_t deadline) {
+    const std::int64_t at = DeadlineNs(deadline, MonotonicNs());
+    const timespec until{static_cast<time_t>(at / 1000000000), static_cast<long>(at % 1000000000)};
+    // Only an interruption is worth resuming; with an absolute deadline it resumes where it was.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
     }
 }
 
-void RestBriefly() { NanoSleepMs(1.0); }
+std::int64_t NanosecondsUntil(std::uint32_t deadline) {
+    const std::int64_t now = MonotonicNs();
+    const std::int64_t left = DeadlineNs(deadline, now) - now;
+    return left > 0 ? left : 0;
+}

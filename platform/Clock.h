@@ -1,15 +1,6 @@
 #pragma once
-// Wall-clock readings and sleeping.
-
-struct UtcFields {
-    unsigned day;          // day of the month, 1..31
-    unsigned hour;
-    unsigned minute;
-    unsigned second;
-    unsigned millisecond;
-};
-
-UtcFields NowUtcFields();
+// The clocks the game paces itself by, and sleeping in the kernel until a deadline.
+#include <cstdint>
 
 struct TimeOfDay {
     int hour;
@@ -19,8 +10,13 @@ struct TimeOfDay {
 
 TimeOfDay LocalTimeOfDay();
 
-// Sleeps for the given milliseconds, waking on time (the tick's pace depends on it).
-void SleepMs(int milliseconds);
+// Milliseconds on the monotonic clock, kept to 32 bits: the tick's clock. It never steps with the
+// wall clock; it wraps every 49.7 days, and differences are taken modulo 2^32.
+std::uint32_t MonotonicMs();
 
-// A short rest of about a millisecond, for the idle loop; waking late does no harm there.
-void RestBriefly();
+// Sleeps until MonotonicMs() reaches `deadline`, an absolute time, so that however late the sleep
+// began, it ends on time; returns at once when the deadline has passed.
+void SleepUntilMs(std::uint32_t deadline);
+
+// Nanoseconds from now until `deadline` (a MonotonicMs value); 0 once it has passed.
+std::int64_t NanosecondsUntil(std::uint32_t deadline);

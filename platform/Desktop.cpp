@@ -32,7 +32,8 @@ void ShowAnew(Display* display, Window window) {
     if (wmState == None || !HasProperty(display, window, wmState)) return;  // no manager holds it
     XWithdrawWindow(display, window, DefaultScreen(display));
     // The manager lets go by taking WM_STATE away; a manager that never does is waited for briefly.
-    for (int waited = 0; waited < 200 && HasProperty(display, window, wmState); ++waited) RestBriefly();
+    for (int waited = 0; waited < 200 && HasProperty(display, window, wmState); ++waited)
+        SleepUntilMs(MonotonicMs() + 1);
     XMapWindow(display, window);
 }
 

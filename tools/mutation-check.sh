@@ -18,7 +18,7 @@ log="$scratch/log"
 # break in both texts. Every fault must compile: a fault that does not build is counted as missed.
 faults=(
   "tick-rate-line-early|app/Tick.cpp|if (sinceMark > 1000u) {|if (sinceMark >= 1000u) {"
-  "tick-mark-before-wait|app/Tick.cpp|    if (wait > 0) hooks.sleep(wait);\n    pacer.lastTick = hooks.now();|    pacer.lastTick = hooks.now();\n    if (wait > 0) hooks.sleep(wait);"
+  "tick-mark-before-wait|app/Tick.cpp|    if (wait > 0) hooks.sleepUntil(now + static_cast<std::uint32_t>(wait));\n    pacer.lastTick = hooks.now();|    pacer.lastTick = hooks.now();\n    if (wait > 0) hooks.sleepUntil(now + static_cast<std::uint32_t>(wait));"
   "tick-wait-uncapped|app/Tick.cpp|return wait > 16 ? 16 : static_cast<int>(wait);|return static_cast<int>(wait);"
   "scene-no-init-after-switch|scene/Scene.cpp|        currentScene->Init();\n    }|    }"
   "random-stream-not-rands|mesh/Random.cpp|initstate_r(seed, state, sizeof state, &stream);|initstate_r(seed + 1, state, sizeof state, &stream);"
@@ -49,7 +49,8 @@ faults=(
   "music-never-plays|audio/Music.cpp|    if (music != nullptr) Mix_PlayMusic(Track(*this), 0);\n|"
   "cut-sound-plays-twice|audio/SoundEffect.cpp|Mix_PlayChannel(kEffectChannel, chunk, 0);|Mix_PlayChannel(kEffectChannel, chunk, 1);"
   "joystick-axes-reversed|platform/Joystick.cpp|return static_cast<unsigned>(sdlAxis + 32768);|return static_cast<unsigned>(32767 - sdlAxis);"
-  "sleep-skips-a-whole-tick|platform/Clock.cpp|if (milliseconds <= 0) return;|if (milliseconds <= 16) return;"
+  "sleep-wakes-a-millisecond-early|platform/Clock.cpp|    return (nowMs + ahead) * kNsPerMs;|    return (nowMs + ahead - 1) * kNsPerMs;"
+  "rest-ticks-when-input-wakes-it|app/Tick.cpp|if (wait > 0 && hooks.restUntilInput(now + static_cast<std::uint32_t>(wait))) return;|if (wait > 0) hooks.restUntilInput(now + static_cast<std::uint32_t>(wait));"
   "installed-scores-beside-the-files|platform/DataFolder.cpp|    if (!choice.installed) {|    if (choice.installed) {"
   "data-file-takes-a-pipe|platform/DataFile.cpp|    if (!S_ISREG(info.st_mode)) {|    if (S_ISDIR(info.st_mode)) {"
   "ranking-saved-without-the-lock|scenes/RankingFile.cpp|            const RankingLock lock(path, said);\n|"
