@@ -8,7 +8,8 @@
 # it was preempted); CPU times come from /proc/<pid>/task/*/schedstat.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tests/e2e/lib/common.bash"
-OTHER="${2:-}"
+E2E_BUILD=$(cd "$E2E_BUILD" && pwd)
+OTHER="${2:+$(cd "$2" && pwd)}"
 SECONDS_EACH="${3:-10}"
 
 e2e_start_x 1280 720
@@ -64,14 +65,16 @@ ticks() {
 echo "== Machine"
 echo "cores: $(nproc); CPU: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
 
-echo
-echo "== Bare GLUT program, 16 ms timer ($SECONDS_EACH s)"
-"$E2E_BUILD/bench/bare_glut" >/dev/null 2>&1 &
-pid=$!
-E2E_PIDS+=("$pid")
-sleep 2
-sample "$pid" "$SECONDS_EACH"
-kill "$pid"
+for quad in whole quarter; do
+  echo
+  echo "== Bare GLUT program, 16 ms timer, a textured quad over the $quad of the window ($SECONDS_EACH s)"
+  "$E2E_BUILD/bench/bare_glut" "$quad" >/dev/null 2>&1 &
+  pid=$!
+  E2E_PIDS+=("$pid")
+  sleep 2
+  sample "$pid" "$SECONDS_EACH"
+  kill "$pid"
+done
 
 for build in "$E2E_BUILD" ${OTHER:+"$OTHER"}; do
   echo
