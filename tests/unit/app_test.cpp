@@ -1,14 +1,20 @@
-// The shell's rules: the key history the scenes read, the joystick slots, and the 16 ms tick.
+// The shell's rules: the key history the scenes read, the game controllers and the joystick
+// slots, and the 16 ms tick.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
+#include "TestSupport.h"
+#include "VirtualPad.h"
 #include "app/Input.h"
 #include "app/Tick.h"
 #include "platform/Joystick.h"
+#include "platform/Pad.h"
 
 namespace {
 
@@ -90,6 +96,90 @@ TEST(Input, ModifiersChangedWhileAKeyIsDownDoNotKeepItDown) {
     OnSpecialKeyDown(GLUT_KEY_LEFT, 0, 0);
     ReleaseAllKeys();
     EXPECT_FALSE(AnyKeyDown());
+}
+
+// Each control of a pad stands for one key; the stick presses an arrow only beyond half way.
+TEST(Pads, LayoutAndDeadZone) {
+    const struct { PadButton button; int key, arrow; } controls[] = {
+        {PadSouth, ' ', -1}, {PadStart, ' ', -1}, {PadNorth, 'p', -1}, {PadBack, 27, -1},
+        {PadLeftShoulder, 'a', -1}, {PadRightShoulder, 'd', -1}, {PadUp, -1, ArrowUp},
+        {PadDown, -1, ArrowDown}, {PadRight, -1, ArrowRight}, {PadLeft, -1, ArrowLeft}};
+    for (const auto& c : controls) {
+        PadReading pad{};
+        pad.buttons[c.button] = true;
+        KeySet keys{}, want{};
+        AddPadKeys(pad, keys);
+        (c.key >= 0 ? want.keys[c.key] : want.arrows[c.arrow]) = 1;
+        EXPECT_EQ(std::memcmp(&keys, &want, sizeof keys), 0) << c.button;
+    }
+    const struct { int x, y; const char* arrows; } sticks[] = {  // up, down, right, left
+        {16384, -16384, "\0\0\0\0"},  // a worn stick that does not centre, or a light touch
+        {-16384, 16384, "\0\0\0\0"},  {-16385, 0, "\0\0\0\1"}, {32767, 0, "\0\0\1\0"},
+        {0, -32768, "\1\0\0\0"},    {0, 20000, "\0\1\0\0"},   {23170, -23170, "\1\0\1\0"}};
+    for (const auto& s : sticks) {
+        PadReading pad{};
+        pad.stickX = s.x, pad.stickY = s.y;
+        KeySet keys{};
+        AddPadKeys(pad, keys);
+        EXPECT_EQ(std::memcmp(keys.arrows, s.arrows, 4), 0) << s.x << "," << s.y;
+        EXPECT_FALSE(std::any_of(std::begin(keys.keys), std::end(keys.keys), [](unsigned char b) { return b; }));
+    }
+}
+
+// Pads come and go at any moment, several play at once, and a key is let go only when nothing,
+// pad or keyboard, holds it any more.
+TEST(Pads, PluggedInAndOutAndHeldWithTheKeyboard) {
+    ClearInput();
+    const auto tick = [] { CopyInputHistory(), PollPads(PadKeys()), GatherInput(LiveKeys()); };
+    auto one = std::make_unique<testsupport::VirtualPad>();
+    one->Stick(32767, 0);
+    one->Press(SDL_CONTROLLER_BUTTON_A);
+    tick();
+    EXPECT_TRUE(KeyNewlyPressed(' ') && Input().arrows[ArrowRight]);
+    JoystickRecord raw{};  // the first joystick's raw record reads the same device
+    PollJoystick(raw);
+    EXPECT_GT(raw.xPos, 49151u);
+    testsupport::VirtualPad two;  // plugged in mid-game, holding what the first holds
+    two.Press(SDL_CONTROLLER_BUTTON_A);
+    tick();
+    one.reset();  // pulled out: what only it held is let go
+    tick();
+    EXPECT_TRUE(KeyHeld(' ') && !Input().arrows[ArrowRight]);
+    OnKeyDown(' ', 0, 0);
+    two.Press(SDL_CONTROLLER_BUTTON_A, false);
+    tick();
+    EXPECT_TRUE(KeyHeld(' '));  // the keyboard still holds it
+    two.Press(SDL_CONTROLLER_BUTTON_Y);
+    tick();
+    OnKeyUp(' ', 0, 0);
+    tick();
+    EXPECT_TRUE(!KeyHeld(' ') && KeyHeld('p'));
+    two.Press(SDL_CONTROLLER_BUTTON_Y, false);
+    OnKeyDown('p', 0, 0);
+    tick();
+    EXPECT_TRUE(KeyHeld('p'));  // and the other way round
+    ClearInput();
+}
+
+// A player's own mappings: this platform's good lines are used, a broken file costs one line.
+TEST(Pads, PlayersMappingFile) {
+    EXPECT_EQ(PadMappingPath("/cfg", "/home/p"), "/cfg/torvinel/gamecontrollerdb.txt");
+    EXPECT_EQ(PadMappingPath("cfg", "/home/p"), "/home/p/.config/torvinel/gamecontrollerdb.txt");
+    EXPECT_EQ(PadMappingPath(nullptr, "home"), "");
+    testsupport::TempFolder folder;
+    EXPECT_EQ(testsupport::Stderr([&] { LoadPadMappings(folder / "missing.txt"); }), "");
+    EXPECT_EQ(testsupport::Lines(testsupport::Stderr([&] { LoadPadMappings(folder.path.string()); })), 1);
+    const std::string mine = "05000000aabbccdd0000000000000000", other = "05000000aabbccdd0000000000000001";
+    testsupport::WriteFile(folder / "db.txt", "# mine\r\n" + mine + ",Torvinel Test Pad,a:b1,b:b0,platform:Linux,\r\n" +
+                                                  "not a mapping\n" + other + ",Elsewhere,a:b0,platform:Windows,\n" +
+                                                  "x:b2,y:b3,platform:Linux,\n");
+    const std::string said = testsupport::Stderr([&] { LoadPadMappings(folder / "db.txt"); });
+    EXPECT_TRUE(testsupport::Lines(said) == 1 && said.find("2 lines, the first line 3") != std::string::npos) << said;
+    for (const std::string& guid : {mine, other}) {
+        char* mapping = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(guid.c_str()));
+        EXPECT_EQ(mapping != nullptr, guid == mine);
+        SDL_free(mapping);
+    }
 }
 
 TEST(Input, JoystickAxesAndButtons) {
