@@ -69,7 +69,7 @@ check "--help without a display prints the usage with keys and where scores live
 status=$?
 check "an unknown option exits with 2 (got $status), names it first, then gives the usage" \
   test "$status" = 2 -a "$(head -n 1 "$E2E_WORK/bad.err")" = "torvinel-windowed: unknown option '--frobnicate'" \
-  -a "$(sed -n 2p "$E2E_WORK/bad.err")" = "Usage: torvinel-windowed [--help | --version]"
+  -a "$(sed -n 2p "$E2E_WORK/bad.err")" = "Usage: torvinel-windowed [--help | --version | --record FILE | --play FILE | --timedemo FILE]"
 env -u DISPLAY "$game" >/dev/null 2>"$E2E_WORK/nodisplay.err"
 status=$?
 check "no display: status 1 (got $status) and one line naming DISPLAY and xvfb-run" \
