@@ -25,6 +25,7 @@
 #include "platform/Desktop.h"
 #include "platform/GlContext.h"
 #include "platform/KeyboardFocus.h"
+#include "platform/Pad.h"
 #include "platform/Rest.h"
 #include "render/Camera.h"
 #include "render/Registry.h"
@@ -65,7 +66,8 @@ int EndOfPlayback() {
 // checks what came of it.
 void PlayOneTick() {
     demo.inTick = true;
-    GatherInput(DemoTickKeys(demo, KeyboardKeys()));
+    PollPads(PadKeys());
+    GatherInput(DemoTickKeys(demo, LiveKeys()));
     ProfiledStep(StepScenes);
     // A timedemo is a check: there is no point running on once it has gone out of step.
     if (!DemoAfterStep(demo, currentScene, RankingTable) && demo.mode == DemoMode::TimeDemo)
@@ -74,9 +76,10 @@ void PlayOneTick() {
     ++demo.tick;
 }
 
-// Playback takes no keys from the player but Escape, held as in the game, to leave.
+// Playback takes no keys from the player but Escape (or a pad's Back), held as in the game, to
+// leave.
 void LeaveDemoOnEscape() {
-    const bool down = KeyboardKeys().keys[27] != 0;
+    const bool down = LiveKeys().keys[27] != 0;
     if (down && liveEscapeBefore) std::exit(0);
     liveEscapeBefore = down;
 }

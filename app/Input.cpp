@@ -30,6 +30,35 @@ KeySet& KeyboardKeys() {
     return keys;
 }
 
+KeySet& PadKeys() {
+    static KeySet keys{};
+    return keys;
+}
+
+KeySet LiveKeys() {
+    KeySet live = KeyboardKeys();
+    const KeySet& pads = PadKeys();
+    for (int k = 0; k < 256; ++k) live.keys[k] |= pads.keys[k];
+    for (int a = 0; a < 4; ++a) live.arrows[a] |= pads.arrows[a];
+    return live;
+}
+
+void AddPadKeys(const PadReading& pad, KeySet& keys) {
+    static const struct { PadButton button; unsigned char key; } buttonKeys[] = {
+        {PadSouth, ' '}, {PadStart, ' '}, {PadNorth, 'p'}, {PadBack, 27},
+        {PadLeftShoulder, 'a'}, {PadRightShoulder, 'd'}};
+    static const struct { PadButton button; Arrow arrow; } buttonArrows[] = {
+        {PadUp, ArrowUp}, {PadDown, ArrowDown}, {PadRight, ArrowRight}, {PadLeft, ArrowLeft}};
+    for (const auto& b : buttonKeys)
+        if (pad.buttons[b.button]) keys.keys[b.key] = 1;
+    for (const auto& b : buttonArrows)
+        if (pad.buttons[b.button]) keys.arrows[b.arrow] = 1;
+    if (pad.stickY < -kPadStickDeadZone) keys.arrows[ArrowUp] = 1;
+    if (pad.stickY > kPadStickDeadZone) keys.arrows[ArrowDown] = 1;
+    if (pad.stickX > kPadStickDeadZone) keys.arrows[ArrowRight] = 1;
+    if (pad.stickX < -kPadStickDeadZone) keys.arrows[ArrowLeft] = 1;
+}
+
 void GatherInput(const KeySet& held) {
     InputState& in = Input();
     std::memcpy(in.keys, held.keys, sizeof in.keys);
@@ -76,12 +105,13 @@ void OnKeyUp(unsigned char key, int, int) {
     }
 }
 
-bool AnyKeyDown() {
-    const KeySet& in = KeyboardKeys();
+bool AnyDown(const KeySet& keys) {
     const auto down = [](unsigned char b) { return b != 0; };
-    return std::any_of(std::begin(in.keys), std::end(in.keys), down) ||
-           std::any_of(std::begin(in.arrows), std::end(in.arrows), down);
+    return std::any_of(std::begin(keys.keys), std::end(keys.keys), down) ||
+           std::any_of(std::begin(keys.arrows), std::end(keys.arrows), down);
 }
+
+bool AnyKeyDown() { return AnyDown(KeyboardKeys()); }
 
 void ReleaseAllKeys() {
     KeySet& in = KeyboardKeys();

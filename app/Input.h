@@ -41,9 +41,9 @@ struct JoystickState {
     JoystickRecord record;
 };
 
-// The key state the scenes read. Every source of input (the keyboard, a demo being played back)
-// holds its own keys; at the start of each tick they are gathered in here, so a scene never
-// learns where a key came from.
+// The key state the scenes read. Every source of input (the keyboard, the game controllers, a
+// demo being played back) holds its own keys; at the start of each tick they are gathered in
+// here, so a scene never learns where a key came from.
 InputState& Input();
 MouseState& Mouse();
 JoystickState& Joystick();
@@ -64,10 +64,38 @@ struct KeySet {
 // The keyboard as the GLUT callbacks leave it.
 KeySet& KeyboardKeys();
 
+// What the game controllers hold down, as keys, as the last poll of the pads left it.
+KeySet& PadKeys();
+
+// The player's keys this tick: the keyboard's and the pads' together, so that letting go on one
+// never lets go of a key still held on the other.
+KeySet LiveKeys();
+
+// The controls of a game controller the game uses, by position: the bottom and top face buttons
+// are A and Y on an Xbox pad, Cross and Triangle on a PlayStation pad, B and X on a Nintendo one.
+enum PadButton {
+    PadSouth, PadNorth, PadBack, PadStart, PadLeftShoulder, PadRightShoulder,
+    PadUp, PadDown, PadLeft, PadRight, PadButtonCount
+};
+
+struct PadReading {
+    bool buttons[PadButtonCount];
+    int stickX, stickY;  // the left stick, -32768..32767; y grows downwards
+};
+
+// How far the stick must lean before it presses an arrow: half way, so that a worn stick that
+// does not quite centre presses nothing.
+inline constexpr int kPadStickDeadZone = 16384;
+
+// Adds to `keys` what one pad holds down: the stick and the d-pad are the arrows, the shoulders a
+// and d, the bottom face button and Start are Space, the top face button is p, Back is Escape.
+void AddPadKeys(const PadReading& pad, KeySet& keys);
+
 // Start of a tick: what `held` holds down is the key state the scenes read this tick.
 void GatherInput(const KeySet& held);
 
-// True while any key or arrow of the keyboard is down.
+// True while any key or arrow of `keys` is down; AnyKeyDown, of the keyboard.
+bool AnyDown(const KeySet& keys);
 bool AnyKeyDown();
 
 // Lets go of every key and arrow of the keyboard: once the window has lost the keyboard, the

@@ -115,7 +115,8 @@ each cut scores a point and buys time. When the time runs out, your
 score enters the eight-place ranking, kept in your own data folder.
 
 The game plays full screen (torvinel) or in a window
-(torvinel-windowed), with the keyboard alone. It needs OpenGL.")
+(torvinel-windowed), with the keyboard or any common game
+controller, plugged in at any time. It needs OpenGL.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_STRIP_FILES ON)

@@ -82,6 +82,18 @@ faults=(
   "icon-property-drops-last-pixel|platform/Desktop.cpp|static_cast<int>(items.size()));|static_cast<int>(items.size()) - 1);"
   "window-class-name-and-kind-swapped|platform/Desktop.cpp|XClassHint hint{name, kind};|XClassHint hint{kind, name};"
   "screensaver-left-running|platform/Desktop.cpp|XScreenSaverSuspend(display, True);|XScreenSaverSuspend(display, False);"
+  "pad-stick-dead-zone-quarter|app/Input.h|inline constexpr int kPadStickDeadZone = 16384;|inline constexpr int kPadStickDeadZone = 8192;"
+  "pad-stick-up-presses-down|app/Input.cpp|if (pad.stickY < -kPadStickDeadZone) keys.arrows[ArrowUp] = 1;|if (pad.stickY < -kPadStickDeadZone) keys.arrows[ArrowDown] = 1;"
+  "pad-start-is-not-space|app/Input.cpp|{PadSouth, ' '}, {PadStart, ' '},|{PadSouth, ' '}, {PadStart, 13},"
+  "pad-keys-hide-the-keyboard|app/Input.cpp|KeySet live = KeyboardKeys();|KeySet live = PadKeys();"
+  "pads-only-one-at-a-time|platform/Pad.cpp|if (!Contains(passedOver, id) && SDL_IsGameController(i))|if (pads.empty() && !Contains(passedOver, id) && SDL_IsGameController(i))"
+  "pads-last-one-wins|platform/Pad.cpp|for (const OpenPad& p : pads) AddPadKeys(ReadPad(p.pad), keys);|for (const OpenPad& p : pads) keys = KeySet{}, AddPadKeys(ReadPad(p.pad), keys);"
+  "pad-reads-the-wrong-face-button|platform/Pad.cpp|{PadNorth, SDL_CONTROLLER_BUTTON_Y},|{PadNorth, SDL_CONTROLLER_BUTTON_X},"
+  "pads-press-without-the-focus|platform/Pad.cpp|    if (AnyDown(keys) && !GameWindowHasKeyboard()) keys = KeySet{};\n|"
+  "pad-mappings-for-any-platform|platform/Pad.cpp|return SDL_strcasecmp(platform.c_str(), SDL_GetPlatform()) != 0;|return false;"
+  "pad-mapping-any-guid-taken|platform/Pad.cpp|if (LooksLikeMapping(line) && SDL_GameControllerAddMapping(line.c_str()) >= 0) continue;|if (SDL_GameControllerAddMapping(line.c_str()) >= 0) continue;"
+  "pad-mapping-line-ends-kept|platform/Pad.cpp|        if (!line.empty() && line.back() == '\r') line.pop_back();\n|"
+  "pad-mapping-path-ignores-xdg|platform/Pad.cpp|if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/')|if (false)"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }

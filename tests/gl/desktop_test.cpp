@@ -1,5 +1,6 @@
-// The game's window among the desktop's: whether it still gets the keyboard, the name and icon it
-// shows, and the screensaver it holds off.
+// The game's window among the desktop's: whether it still gets the keyboard (and, while it does
+// not, the game controllers press nothing either), the name and icon it shows, and the screensaver
+// it holds off.
 #include <gtest/gtest.h>
 
 #include "GlTestContext.h"  // GLEW before any other GL header
@@ -12,8 +13,10 @@
 #include <chrono>
 #include <thread>
 
+#include "VirtualPad.h"
 #include "platform/Desktop.h"
 #include "platform/KeyboardFocus.h"
+#include "platform/Pad.h"
 
 TEST(KeyboardFocus, OnlyAFocusElsewhereCountsAsLost) {
     gltest::ClearFrame();
@@ -21,11 +24,17 @@ TEST(KeyboardFocus, OnlyAFocusElsewhereCountsAsLost) {
     const Window game = glXGetCurrentDrawable(), root = DefaultRootWindow(x);
     const Window other = XCreateSimpleWindow(x, root, 0, 0, 8, 8, 0, 0, 0);  // another program's
     XMapWindow(x, other);
+    // While another window has the keyboard, the game controllers press nothing either.
+    testsupport::VirtualPad pad;
+    pad.Press(SDL_CONTROLLER_BUTTON_A);
+    KeySet keys{};
     // On the root or PointerRoot the keys go to the window under the pointer, maybe ours.
     for (const Window focus : {game, other, Window(None), root, Window(PointerRoot)}) {
         XSync(x, False);
         XSetInputFocus(x, focus, RevertToNone, CurrentTime);
         EXPECT_EQ(GameWindowHasKeyboard(), focus != other && focus != None) << focus;
+        PollPads(keys);
+        EXPECT_EQ(keys.keys[' '], focus != other && focus != None) << focus;
     }
 }
 

@@ -1,5 +1,6 @@
-// One deterministic trip round the whole game with the real scenes and the real data files:
-// title, a game in which a scripted blade cuts gems, the ranking with the new score, and back.
+// One deterministic trip round the whole game with the real scenes and the real data files,
+// played on a game controller: title, a game in which a scripted blade cuts gems, the ranking with
+// the new score, and back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +10,12 @@
 
 #include "GlTestContext.h"
 #include "TestSupport.h"
+#include "VirtualPad.h"
 #include "app/Demo.h"
 #include "app/Input.h"
 #include "mesh/Field.h"
+#include "mesh/Random.h"
+#include "platform/Pad.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
@@ -22,16 +26,17 @@
 #include "scenes/RankingFile.h"
 #include "scenes/RankingScene.h"
 #include "scenes/TitleScene.h"
-#include "mesh/Random.h"
 
 namespace {
 
 int soundsPlayed = 0;
-void ClearKeys() { std::memset(&Input(), 0, sizeof(InputState)); }
+void ClearKeys() { std::memset(&Input(), 0, sizeof(InputState)), ReleaseAllKeys(); }
 
-// One tick as the game's timer runs it; one display.
+// One tick as the game's timer runs it, with the keyboard's and the pads' keys; one display.
 void Tick() {
     ApplySavedRanking();
+    PollPads(PadKeys());
+    GatherInput(LiveKeys());
     StepScenes();
     CopyInputHistory();
 }
@@ -91,14 +96,14 @@ struct Round {
 
 }  // namespace
 
-// Keys held over a scene switch are not presses in the next scene: p from the title, Space from
-// the game and from the ranking.
-TEST(ScenesCycle, TitleGameRankingAndBackWithCuts) {
+// Buttons held over a scene switch are not presses in the next scene: p (Y) from the title,
+// Space (A, Start) from the game and from the ranking.
+TEST(ScenesCycle, TitleGameRankingAndBackWithCutsOnAPad) {
     Round round;
     testsupport::WriteFile("res/ranking.dat", "9 7 5 3 1 0 0 0 ");
     LoadRanking();  // as start-up does
     SeedGameRandom(9);  // a stream that brings two gems into the resting blade early on
-    InputState& in = Input();
+    testsupport::VirtualPad pad;
     StartScenesWith(MakeFirstScene(std::make_shared<SceneContext>()));  // every resource loads
     auto* title = dynamic_cast<TitleScene*>(currentScene);
     ASSERT_NE(title, nullptr);
@@ -110,13 +115,14 @@ TEST(ScenesCycle, TitleGameRankingAndBackWithCuts) {
             glGetProgramiv(Registry<ShaderProgram>().Get(e.name)->program, GL_LINK_STATUS, &ok);
         EXPECT_TRUE(ok) << e.path;
     }
-    in.arrows[ArrowRight] = 1;  // the view turns away from 0 before the game starts
+    pad.Stick(32767, 0);  // the view turns away from 0 before the game starts
     for (int i = 0; i < 30; ++i, Frame()) Tick();
-    in.arrows[ArrowRight] = 0;
-    in.keys['p'] = in.keys[' '] = 1;
+    pad.Stick(0, 0);
+    pad.Press(SDL_CONTROLLER_BUTTON_Y);
+    pad.Press(SDL_CONTROLLER_BUTTON_A);
     Tick();
-    EXPECT_TRUE(title->finished);
-    in.keys[' '] = 0;
+    EXPECT_TRUE(title->finished && title->angle != 0);
+    pad.Press(SDL_CONTROLLER_BUTTON_A, false);
     const int titleAngle = title->angle;
     Tick();  // the switch: the game's Init and first Update
 
@@ -125,14 +131,15 @@ TEST(ScenesCycle, TitleGameRankingAndBackWithCuts) {
     EXPECT_TRUE(game->surface == round.surface && game->field == round.field && game->angle == titleAngle);
     for (int i = 0; i < 5; ++i) Tick();
     EXPECT_FALSE(game->finished);
-    in.keys['p'] = 0;
+    pad.Press(SDL_CONTROLLER_BUTTON_Y, false);
     Frame();
     ExpectDigits({{0, 378, 90}});
     // Play until two gems are cut, then give up with p (and Space) 20 ticks later.
     int ticks = 6, pressAt = -1, angle = 0, scoreShown = -1;
     while (currentScene == game && ticks < 3000) {
         if (game->score >= 2 && pressAt < 0) pressAt = ticks + 20;
-        in.keys['p'] = in.keys[' '] = ticks + 1 >= pressAt && pressAt > 0;
+        pad.Press(SDL_CONTROLLER_BUTTON_Y, ticks + 1 >= pressAt && pressAt > 0);
+        pad.Press(SDL_CONTROLLER_BUTTON_START, ticks + 1 >= pressAt && pressAt > 0);
         angle = game->angle;
         Tick();
         if (currentScene != game) break;
@@ -161,7 +168,8 @@ TEST(ScenesCycle, TitleGameRankingAndBackWithCuts) {
     // Banner, then the board sliding in; the Space still held from the game skips nothing.
     for (int i = 0; i < 75; ++i, Tick()) Frame();
     EXPECT_EQ(ranking->bannerTimer, kBannerStart - 76);
-    ClearKeys();
+    pad.Press(SDL_CONTROLLER_BUTTON_Y, false);
+    pad.Press(SDL_CONTROLLER_BUTTON_START, false);
     while (ranking->bannerTimer > kBannerEnd) Tick();
     for (int i = 0; i < 150; ++i) Frame(), Tick();
     Frame();
@@ -170,7 +178,7 @@ TEST(ScenesCycle, TitleGameRankingAndBackWithCuts) {
     ExpectDigits({{score % 10, 378, 90}, {score / 10 % 10, 306, 90}, {best[0] % 10, 853 + 288, 100}, {3, 781, 300}});
 
     angle = ranking->angle;
-    in.keys[' '] = 1;
+    pad.Press(SDL_CONTROLLER_BUTTON_A);
     Tick();
     EXPECT_TRUE(ranking->finished);
     for (int i = 0; i < 5; ++i) Tick();  // Space still held: the title stays
@@ -190,7 +198,7 @@ TEST(ScenesCycle, DrawingNeverChangesThePlay) {
         Round round;
         SeedGameRandom(11);
         spawnTravel = 0.0f;  // as in a fresh game: each round here is a whole run
-        InputState& in = Input();
+        KeySet& in = KeyboardKeys();
         StartScenesWith(MakeFirstScene(std::make_shared<SceneContext>()));
         round.surface = dynamic_cast<TitleScene*>(currentScene)->surface;
         round.field = dynamic_cast<TitleScene*>(currentScene)->field;

@@ -1,14 +1,19 @@
-// The shell's rules: the key history the scenes read, the joystick slots, and the 16 ms tick.
+// The shell's rules: the key history the scenes read, the game controllers and the joystick
+// slots, and the 16 ms tick.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
+#include "TestSupport.h"
+#include "VirtualPad.h"
 #include "app/Input.h"
 #include "app/Tick.h"
 #include "platform/Clock.h"
 #include "platform/Joystick.h"
+#include "platform/Pad.h"
 
 namespace {
 
@@ -90,6 +95,77 @@ TEST(Input, ModifiersChangedWhileAKeyIsDownDoNotKeepItDown) {
     OnSpecialKeyDown(GLUT_KEY_LEFT, 0, 0);
     ReleaseAllKeys();
     EXPECT_FALSE(AnyKeyDown());
+}
+
+// Each control of a pad stands for one key or arrow; the stick presses an arrow only beyond half
+// way, so a worn stick that does not centre, or a light touch, presses nothing.
+TEST(Pads, LayoutAndDeadZone) {
+    const struct { int button, x, y, key; const char* arrows; } cases[] = {  // up, down, right, left
+        {PadSouth, 0, 0, ' ', "\0\0\0\0"}, {PadStart, 0, 0, ' ', "\0\0\0\0"}, {PadNorth, 0, 0, 'p', "\0\0\0\0"},
+        {PadBack, 0, 0, 27, "\0\0\0\0"}, {PadLeftShoulder, 0, 0, 'a', "\0\0\0\0"}, {PadRightShoulder, 0, 0, 'd', "\0\0\0\0"},
+        {PadUp, 0, 0, 0, "\1\0\0\0"}, {PadDown, 0, 0, 0, "\0\1\0\0"}, {PadRight, 0, 0, 0, "\0\0\1\0"},
+        {PadLeft, 0, 0, 0, "\0\0\0\1"}, {-1, 16384, -16384, 0, "\0\0\0\0"}, {-1, -16384, 16384, 0, "\0\0\0\0"},
+        {-1, -16385, 0, 0, "\0\0\0\1"}, {-1, 32767, 0, 0, "\0\0\1\0"}, {-1, 0, -32768, 0, "\1\0\0\0"},
+        {-1, 0, 20000, 0, "\0\1\0\0"}, {-1, 23170, -23170, 0, "\1\0\1\0"}};
+    for (const auto& c : cases) {
+        PadReading pad{};
+        if (c.button >= 0) pad.buttons[c.button] = true;
+        pad.stickX = c.x, pad.stickY = c.y;
+        KeySet keys{}, want{};
+        AddPadKeys(pad, keys);
+        want.keys[c.key] = c.key != 0;
+        std::memcpy(want.arrows, c.arrows, 4);
+        EXPECT_EQ(std::memcmp(&keys, &want, sizeof keys), 0) << c.button << " " << c.x << "," << c.y;
+    }
+}
+
+// Pads come and go at any moment, several play at once, and a key is let go only when nothing,
+// pad or keyboard, holds it any more.
+TEST(Pads, PluggedInAndOutAndHeldWithTheKeyboard) {
+    ClearInput();
+    const auto tick = [] { CopyInputHistory(), PollPads(PadKeys()), GatherInput(LiveKeys()); };
+    auto one = std::make_unique<testsupport::VirtualPad>();
+    one->Stick(32767, 0);
+    one->Press(SDL_CONTROLLER_BUTTON_A);
+    tick();
+    EXPECT_TRUE(KeyNewlyPressed(' ') && Input().arrows[ArrowRight]);
+    JoystickRecord raw{};  // the first joystick's raw record reads the same device
+    PollJoystick(raw);
+    EXPECT_GT(raw.xPos, 49151u);
+    testsupport::VirtualPad two;  // plugged in mid-game: both play
+    two.Press(SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
+    OnKeyDown(' ', 0, 0);
+    tick();
+    EXPECT_TRUE(KeyNewlyPressed('a') && KeyHeld(' ') && ArrowHeld(ArrowRight));
+    one.reset();  // pulled out: what it held is let go, but not the Space the keyboard holds
+    tick();
+    EXPECT_TRUE(KeyHeld(' ') && KeyHeld('a') && !Input().arrows[ArrowRight]);
+    two.Press(SDL_CONTROLLER_BUTTON_A);  // and the other way round
+    OnKeyUp(' ', 0, 0);
+    tick();
+    EXPECT_TRUE(KeyHeld(' '));
+    ClearInput();
+}
+
+// A player's own mappings: this platform's good lines are used, a broken file costs one line.
+TEST(Pads, PlayersMappingFile) {
+    EXPECT_TRUE(PadMappingPath("/cfg", "/home/p") == "/cfg/torvinel/gamecontrollerdb.txt" &&
+                PadMappingPath("cfg", "/home/p") == "/home/p/.config/torvinel/gamecontrollerdb.txt" &&
+                PadMappingPath(nullptr, "home").empty());
+    testsupport::TempFolder folder;
+    EXPECT_EQ(testsupport::Stderr([&] { LoadPadMappings(folder / "missing.txt"); }), "");
+    EXPECT_EQ(testsupport::Lines(testsupport::Stderr([&] { LoadPadMappings(folder.path.string()); })), 1);
+    const std::string mine = "05000000aabbccdd0000000000000000", other = "05000000aabbccdd0000000000000001";
+    testsupport::WriteFile(folder / "db.txt", "# mine\r\n" + mine + ",Torvinel Test Pad,a:b1,b:b0,platform:Linux\r\n" +
+                                                  "not a mapping\n" + other + ",Elsewhere,a:b0,platform:Windows,\n" +
+                                                  "x:b2,y:b3,platform:Linux,\n");
+    const std::string said = testsupport::Stderr([&] { LoadPadMappings(folder / "db.txt"); });
+    EXPECT_TRUE(testsupport::Lines(said) == 1 && said.find("2 lines, the first line 3") != std::string::npos) << said;
+    for (const std::string& guid : {mine, other}) {
+        char* mapping = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(guid.c_str()));
+        EXPECT_EQ(mapping != nullptr, guid == mine);
+        SDL_free(mapping);
+    }
 }
 
 TEST(Input, JoystickAxesAndButtons) {

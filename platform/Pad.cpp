@@ -1,0 +1,154 @@
+#include "platform/Pad.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/DataFile.h"
+#include "platform/KeyboardFocus.h"
+
+namespace {
+
+constexpr std::size_t kMaxMappingBytes = 4u << 20;  // SDL's whole community list is under 1 MiB
+
+struct OpenPad {
+    SDL_GameController* pad;
+    SDL_JoystickID id;
+};
+std::vector<OpenPad> pads;
+// Devices that are no game controller, or that could not be opened: not tried again every tick.
+std::vector<SDL_JoystickID> passedOver;
+
+bool PadsReady() {
+    static const bool ready = [] {
+        // SDL would otherwise swallow SIGTERM and SIGINT, and the game could not be stopped.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        // The face buttons by where they sit, not by what is printed on them: the bottom one
+        // starts a game on a Nintendo pad too (a player's own setting of the hint still wins).
+        SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+        // The pads are read directly; nothing takes SDL's events, which would only pile up.
+        SDL_JoystickEventState(SDL_IGNORE);
+        SDL_GameControllerEventState(SDL_IGNORE);
+        return true;
+    }();
+    return ready;
+}
+
+PadReading ReadPad(SDL_GameController* pad) {
+    static const struct { PadButton button; SDL_GameControllerButton sdl; } buttons[] = {
+        {PadSouth, SDL_CONTROLLER_BUTTON_A},
+        {PadNorth, SDL_CONTROLLER_BUTTON_Y},
+        {PadBack, SDL_CONTROLLER_BUTTON_BACK},
+        {PadStart, SDL_CONTROLLER_BUTTON_START},
+        {PadLeftShoulder, SDL_CONTROLLER_BUTTON_LEFTSHOULDER},
+        {PadRightShoulder, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER},
+        {PadUp, SDL_CONTROLLER_BUTTON_DPAD_UP},
+        {PadDown, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+        {PadLeft, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+        {PadRight, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}};
+    PadReading reading{};
+    for (const auto& b : buttons) reading.buttons[b.button] = SDL_GameControllerGetButton(pad, b.sdl) != 0;
+    reading.stickX = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
+    reading.stickY = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
+    return reading;
+}
+
+bool Contains(const std::vector<SDL_JoystickID>& ids, SDL_JoystickID id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// A mapping starts with the device's GUID, 32 hex digits, then its name and its bindings.
+bool LooksLikeMapping(const std::string& line) {
+    return line.size() > 33 && line[32] == ',' && line.find(',', 33) != std::string::npos &&
+           std::all_of(line.begin(), line.begin() + 32, [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
+// A line that names another platform is meant for another system's copy of the game.
+bool ForOtherPlatform(const std::string& line) {
+    const std::size_t at = line.find("platform:");
+    if (at == std::string::npos) return false;
+    const std::size_t start = at + std::strlen("platform:");
+    const std::string platform = line.substr(start, line.find(',', start) - start);
+    return SDL_strcasecmp(platform.c_str(), SDL_GetPlatform()) != 0;
+}
+
+}  // namespace
+
+std::string PadMappingPath(const char* xdgConfigHome, const char* home) {
+    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/')
+        return std::string(xdgConfigHome) + "/torvinel/gamecontrollerdb.txt";
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/torvinel/gamecontrollerdb.txt";
+    return std::string();
+}
+
+void LoadPadMappings(const std::string& path) {
+    if (path.empty() || !PadsReady()) return;
+    std::string text, why;
+    if (!ReadDataFile(path.c_str(), kMaxMappingBytes, text, why)) {
+        if (errno != ENOENT)
+            std::fprintf(stderr, "torvinel: cannot read the controller mappings %s (%s); SDL's own are used\n",
+                         path.c_str(), why.c_str());
+        return;
+    }
+    int bad = 0, firstBad = 0, number = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#' || ForOtherPlatform(line)) continue;
+        if (LooksLikeMapping(line) && SDL_GameControllerAddMapping(line.c_str()) >= 0) continue;
+        if (bad++ == 0) firstBad = number;
+    }
+    if (bad == 1)
+        std::fprintf(stderr, "torvinel: %s: line %d is not a controller mapping; it is left out\n", path.c_str(),
+                     firstBad);
+    if (bad > 1)
+        std::fprintf(stderr, "torvinel: %s: %d lines, the first line %d, are not controller mappings; they are left out\n",
+                     path.c_str(), bad, firstBad);
+}
+
+void PollPads(KeySet& keys) {
+    keys = KeySet{};
+    if (!PadsReady()) return;
+    static bool mappingsLoaded = false;
+    if (!mappingsLoaded) {
+        mappingsLoaded = true;
+        LoadPadMappings(PadMappingPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    }
+    // Reads every device, and finds those plugged in or pulled out since the last poll.
+    SDL_GameControllerUpdate();
+    for (auto it = pads.begin(); it != pads.end();) {
+        if (SDL_GameControllerGetAttached(it->pad)) {
+            ++it;
+            continue;
+        }
+        SDL_GameControllerClose(it->pad);
+        it = pads.erase(it);
+    }
+    std::vector<SDL_JoystickID> stillPassedOver;
+    const int devices = SDL_NumJoysticks();
+    for (int i = 0; i < devices; ++i) {
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+        if (std::any_of(pads.begin(), pads.end(), [id](const OpenPad& p) { return p.id == id; })) continue;
+        SDL_GameController* pad = nullptr;
+        if (!Contains(passedOver, id) && SDL_IsGameController(i)) pad = SDL_GameControllerOpen(i);
+        if (pad != nullptr)
+            pads.push_back({pad, id});
+        else
+            stillPassedOver.push_back(id);
+    }
+    passedOver.swap(stillPassedOver);
+    for (const OpenPad& p : pads) AddPadKeys(ReadPad(p.pad), keys);
+    // Asked only while something is held, so an idle pad costs the X server nothing.
+    if (AnyDown(keys) && !GameWindowHasKeyboard()) keys = KeySet{};
+}
