@@ -178,10 +178,7 @@ TEST(Demo, AKilledRecordingStillPlaysUpToItsLastSecond) {
 }
 
 TEST(Demo, TimeDemoSummary) {
-    TimeDemoFigures figures;
-    figures.ticks = 200;
-    figures.seconds = 2.0;
-    figures.cpuMs = 400.0;
+    TimeDemoFigures figures{200, 2.0, {}, 400.0};
     for (int i = 200; i >= 1; --i) figures.frameMs.push_back(i / 10.0);
     EXPECT_EQ(TimeDemoSummary("a.demo", figures, true, ""),
               "timedemo a.demo: 200 ticks in 2.00 s, 100.0 ticks/s; ms per frame: median 10.00, p99 19.80, "

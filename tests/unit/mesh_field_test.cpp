@@ -22,11 +22,10 @@ std::vector<int> DrawsFor(unsigned seed, int count) {
 TEST(FieldStep, TheGamesRandomStreamIsRandsOwnSequence) {
     for (unsigned seed : {0u, 1u, 4242u, 4294967295u}) {
         std::srand(seed);
-        const std::vector<int> expected = {std::rand(), std::rand(), std::rand(), std::rand()};
+        const int first = std::rand(), second = std::rand();
         SeedGameRandom(seed);
         std::rand();
-        const std::vector<int> seen = {GameRandom(), GameRandom(), GameRandom(), GameRandom()};
-        EXPECT_EQ(seen, expected) << seed;
+        EXPECT_TRUE(GameRandom() == first && GameRandom() == second) << seed;
     }
 }
 
