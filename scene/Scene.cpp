@@ -37,6 +37,15 @@ Scene* Scene::NextScene() { return nullptr; }
 
 void Scene::Check(SceneCheck&) const {}
 
+void CheckStream(SceneCheck& check, const char* scene, int angle, float orbitSpeed, const Surface* surface,
+                 const ModelField* field) {
+    check.scene = scene;
+    check.angle = angle;
+    check.orbitSpeed = orbitSpeed;
+    check.surface = surface;
+    check.field = field;
+}
+
 void EscapeCheck() {
     if (KeyHeld(27)) std::exit(quitStatus != nullptr ? quitStatus() : 0);
 }

@@ -29,6 +29,10 @@ struct SceneCheck {
     int slideIn = 0;
 };
 
+// What every scene checks alike: its name, the view and the stream.
+void CheckStream(SceneCheck& check, const char* scene, int angle, float orbitSpeed, const Surface* surface,
+                 const ModelField* field);
+
 class Scene {
 public:
     explicit Scene(std::shared_ptr<SceneContext> context);

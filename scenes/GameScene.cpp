@@ -171,11 +171,7 @@ void GameScene::Draw() {
 }
 
 void GameScene::Check(SceneCheck& check) const {
-    check.scene = "game";
-    check.angle = angle;
-    check.orbitSpeed = orbitSpeed;
-    check.surface = surface;
-    check.field = field;
+    CheckStream(check, "game", angle, orbitSpeed, surface, field);
     check.game = true;
     check.score = score;
     check.timeLeft = timeLeft;

@@ -121,11 +121,7 @@ void RankingScene::Draw() {
 }
 
 void RankingScene::Check(SceneCheck& check) const {
-    check.scene = "ranking";
-    check.angle = angle;
-    check.orbitSpeed = orbitSpeed;
-    check.surface = surface;
-    check.field = field;
+    CheckStream(check, "ranking", angle, orbitSpeed, surface, field);
     check.ranking = true;
     check.score = board->score;
     check.banner = bannerTimer;

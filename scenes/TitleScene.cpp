@@ -127,11 +127,7 @@ void TitleScene::Draw() {
 }
 
 void TitleScene::Check(SceneCheck& check) const {
-    check.scene = "title";
-    check.angle = angle;
-    check.orbitSpeed = orbitSpeed;
-    check.surface = surface;
-    check.field = field;
+    CheckStream(check, "title", angle, orbitSpeed, surface, field);
 }
 
 Scene* TitleScene::NextScene() { return new GameScene(context, surface, field, angle); }

@@ -75,16 +75,21 @@ hunt() {
   done
 }
 
+# The end of a game played out: the banner runs, then Space at the board, back to the title.
+board_then_title() {
+  wait_scene RankingScene
+  sleep 3
+  tap space
+  wait_scene TitleScene
+  sleep 1
+}
+
 sleep 1.5
 # Game one: played until its time runs out; the banner runs, then Space at the board.
 tap space
 wait_scene GameScene
 hunt
-wait_scene RankingScene
-sleep 3
-tap space
-wait_scene TitleScene
-sleep 1
+board_then_title
 # Game two: a few turns, then p ends it; Space skips the banner, Space again back to the title.
 tap space
 wait_scene GameScene
@@ -102,11 +107,7 @@ tap space
 wait_scene GameScene
 hold Up 1.2
 hunt
-wait_scene RankingScene
-sleep 3
-tap space
-wait_scene TitleScene
-sleep 1
+board_then_title
 hold Escape 0.4
 wait "$game"
 game=""
