@@ -76,12 +76,13 @@ void PlayOneTick() {
     ++demo.tick;
 }
 
-// Playback takes no keys from the player but Escape (or a pad's Back), held as in the game, to
-// leave.
-void LeaveDemoOnEscape() {
+// Before a tick of playback: the player's own Escape (or a pad's Back), held as in the game,
+// leaves; it is the only key playback takes from the player. A recording played out ends the game.
+void LeaveOrEndPlayback() {
     const bool down = LiveKeys().keys[27] != 0;
     if (down && liveEscapeBefore) std::exit(0);
     liveEscapeBefore = down;
+    if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
 }
 
 void DrawCurrentScene() {
@@ -116,14 +117,12 @@ void SetFixedGlState(unsigned seed, bool music) {
 void OnTimeDemoFrame() {
     const double start = ProfileNowMs();
     if (demo.tick == 0) timeDemoStartMs = start, timeDemoCpuStartMs = ProfileProcessCpuMs();
-    LeaveDemoOnEscape();
-    if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
+    LeaveOrEndPlayback();
     PlayOneTick();
     OnDisplay();
     CopyInputHistory();
     figures.frameMs.push_back(ProfileNowMs() - start);
 }
-
 
 }  // namespace
 
@@ -137,15 +136,11 @@ WindowSize ClampWindowSize(int width, int height) {
     return size;
 }
 
-
 void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
     if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
     PollJoystickAndMouse();
-    if (PlayingBack()) {
-        LeaveDemoOnEscape();
-        if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
-    }
+    if (PlayingBack()) LeaveOrEndPlayback();
     // A save that finished since the last tick shows its merged table from this tick on, never
     // in the middle of an Update or a drawing.
     ApplySavedRanking();

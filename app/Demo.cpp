@@ -49,17 +49,6 @@ std::string Float(float value) {
     return text;
 }
 
-std::vector<std::string> SplitWords(const std::string& line) {
-    std::vector<std::string> words;
-    for (std::size_t at = 0; at < line.size();) {
-        std::size_t space = line.find(' ', at);
-        if (space == std::string::npos) space = line.size();
-        words.push_back(line.substr(at, space - at));
-        at = space + 1;
-    }
-    return words;
-}
-
 // Where a crash or a kill finds the recording: the name it is written under and the name it
 // belongs under. A signal handler may only rename, so these are kept ready as plain strings.
 char crashTemp[4096];
@@ -70,6 +59,9 @@ void RenameAndDie(int signal) {
     std::raise(signal);  // the handler was reset to the default: the game ends as it would have
 }
 
+// Every way a run can die that still lets the game do something first.
+const int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
 void KeepRecordingOnCrash(const std::string& temp, const std::string& target) {
     if (temp.size() >= sizeof crashTemp || target.size() >= sizeof crashTarget) return;
     std::snprintf(crashTemp, sizeof crashTemp, "%s", temp.c_str());
@@ -78,25 +70,15 @@ void KeepRecordingOnCrash(const std::string& temp, const std::string& target) {
     action.sa_handler = RenameAndDie;
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-        sigaction(signal, &action, nullptr);
+    for (int signal : kFatalSignals) sigaction(signal, &action, nullptr);
 }
 
 void ForgetRecordingOnCrash() {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-        std::signal(signal, SIG_DFL);
+    for (int signal : kFatalSignals) std::signal(signal, SIG_DFL);
 }
 
 bool WriteOut(DemoRun& run) {
-    const char* data = run.pending.data();
-    std::size_t left = run.pending.size();
-    while (left > 0) {
-        const ssize_t written = ::write(run.fd, data, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    if (!WriteWhole(run.fd, run.pending.data(), run.pending.size())) return false;
     run.pending.clear();
     return true;
 }
@@ -124,6 +106,10 @@ bool MayRecordInto(const std::string& path, std::string& why) {
 
 std::vector<int> TableOf(const int* table) { return std::vector<int>(table, table + 8); }
 
+bool SameTable(const std::vector<int>& known, const int* table) {
+    return known.size() == 8 && std::equal(known.begin(), known.end(), table);
+}
+
 void OutOfStep(DemoRun& run, const char* scene, const std::string& what) {
     if (run.outOfStep) return;
     run.outOfStep = true;
@@ -150,7 +136,7 @@ std::string CheckLine(const SceneCheck& check) {
 }
 
 std::string CheckDifference(const std::string& played, const std::string& recorded) {
-    const std::vector<std::string> a = SplitWords(played), b = SplitWords(recorded);
+    const std::vector<std::string> a = DemoWords(played), b = DemoWords(recorded);
     if (a.empty() || b.empty() || a[0] != b[0])
         return "the " + (a.empty() ? std::string("none") : a[0]) + " scene, where the recording is in the " +
                (b.empty() ? std::string("none") : b[0]) + " scene";
@@ -212,6 +198,7 @@ bool FinishRecording(DemoRun& run, const int* table, std::string& why) {
     run.fd = -1;
     if (step == nullptr && ::rename(run.temp.c_str(), run.path.c_str()) != 0) fail("rename");
     ForgetRecordingOnCrash();
+    if (step == nullptr) SyncFolderOf(run.path);
     if (step != nullptr) {
         why = std::string(step) + " failed: " + std::strerror(error) + "; the recording is left in " + run.temp;
         return false;
@@ -250,6 +237,7 @@ const KeySet& DemoTickKeys(DemoRun& run, const KeySet& live) {
 }
 
 bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table) {
+    if (run.mode == DemoMode::None) return true;
     SceneCheck check;
     if (scene != nullptr) scene->Check(check);
     const bool switched = scene != run.lastScene;
@@ -259,7 +247,7 @@ bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table) {
 
     if (run.mode == DemoMode::Record) {
         if (due) run.pending += std::to_string(run.tick) + " check " + CheckLine(check) + "\n";
-        if (TableOf(table) != run.table) {
+        if (!SameTable(run.table, table)) {
             run.table = TableOf(table);
             run.pending += std::to_string(run.tick) + " table " + JoinNumbers(run.table, ' ') + "\n";
         }
@@ -267,7 +255,6 @@ bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table) {
         if (run.tick % kDemoCheckEvery == 0) WriteOut(run);
         return true;
     }
-    if (run.mode != DemoMode::Play && run.mode != DemoMode::TimeDemo) return true;
     const std::vector<DemoLine>& lines = run.demo.lines;
     bool checked = false;
     for (; run.next < lines.size() && lines[run.next].tick == run.tick; ++run.next) {
@@ -295,7 +282,7 @@ bool FinishPlayback(DemoRun& run, const int* table) {
     if (run.scores != end.scores) {
         OutOfStep(run, run.lastScene != nullptr ? "last" : "none",
                   "the games scored " + JoinNumbers(run.scores, ',') + ", the recording says " + JoinNumbers(end.scores, ','));
-    } else if (TableOf(table) != end.table) {
+    } else if (!SameTable(end.table, table)) {
         OutOfStep(run, "last", "the ranking ends as " + JoinNumbers(TableOf(table), ',') + ", the recording says " +
                                    JoinNumbers(end.table, ','));
     }

@@ -11,7 +11,9 @@ const char* const kArrowNames[4] = {"up", "down", "right", "left"};
 // Ticks past this (about seven months of play) are taken for damage.
 constexpr long long kMaxTick = 1000000000;
 
-std::vector<std::string> Words(const std::string& line) {
+}  // namespace
+
+std::vector<std::string> DemoWords(const std::string& line) {
     std::vector<std::string> words;
     std::size_t at = 0;
     while (at < line.size()) {
@@ -22,6 +24,8 @@ std::vector<std::string> Words(const std::string& line) {
     }
     return words;
 }
+
+namespace {
 
 // A decimal integer, all of the text, within [low, high].
 bool Number(const std::string& text, long long low, long long high, long long& value) {
@@ -124,7 +128,7 @@ bool ParseDemo(const std::string& text, Demo& demo, std::string& why) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::string where = "line " + std::to_string(++number) + ": ";
         if (line.find('\0') != std::string::npos) return why = where + "holds a NUL byte", false;
-        const std::vector<std::string> words = Words(line);
+        const std::vector<std::string> words = DemoWords(line);
         if (number == 1) {
             long long version = 0;
             if (words.size() != 2 || words[0] != kDemoMagic) return why = "not a Torvinel demo", false;

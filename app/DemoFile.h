@@ -69,5 +69,8 @@ void ApplyKeyChanges(KeySet& keys, const std::vector<KeyChange>& changes);
 // A last line without its line break is what a run killed while writing leaves: it is dropped.
 bool ParseDemo(const std::string& text, Demo& demo, std::string& why);
 
+// The words of a demo's line, as the spaces part them.
+std::vector<std::string> DemoWords(const std::string& line);
+
 // The eight places as the demo writes them, with a separator: "12 9 7" or "12,9,7".
 std::string JoinNumbers(const std::vector<int>& values, char separator);

@@ -11,3 +11,14 @@
 // socket), "too large: N bytes" or the system's reason, and errno set: the system's code, EINVAL
 // for a file that is not regular, EFBIG for one too large. Never waits on a FIFO or a device.
 bool ReadDataFile(const char* path, std::size_t maxBytes, std::string& bytes, std::string& why);
+
+// Writes all of data to fd, going on after interruptions; false on the first real failure, with
+// errno set.
+bool WriteWhole(int fd, const char* data, std::size_t size);
+
+// The folder holding path ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
+// After a file is renamed into place, makes the folder's new entry durable too, so the file
+// survives a power cut. A folder that cannot be synced (some file systems refuse) costs nothing.
+void SyncFolderOf(const std::string& path);

@@ -185,20 +185,6 @@ private:
     int fd_ = -1;
 };
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// After the rename, the folder's new entry is made durable too, so a saved score survives a
-// power cut. A folder that cannot be synced (some file systems refuse) loses nothing now.
-void SyncFolderOf(const std::string& path) {
-    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 // Whether `name` is a save's temporary file for the ranking named `base`: "<base>.new.XXXXXX"
 // as mkostemp makes it, or the one fixed "<base>.new" of earlier versions of the game.
 bool IsSaveTemporary(const std::string& name, const std::string& base) {
@@ -226,19 +212,6 @@ void ClearLeftovers(const std::string& path) {
 std::string SaveFailure(const std::string& path, const char* what, int error) {
     return "torvinel: could not save the ranking to " + path + " (" + what + " failed: " +
            ErrorText(error) + "); the previous file is kept\n";
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 // Writes the whole table beside the old file, then swaps it in with one rename, so that at every
@@ -269,7 +242,7 @@ bool ReplaceRanking(const std::string& path, const int* table, std::string& said
 
     const char* failedStep = nullptr;
     int error = 0;
-    if (!WriteAll(fd, text.data(), text.size())) {
+    if (!WriteWhole(fd, text.data(), text.size())) {
         failedStep = "write";
         error = errno;
     } else if (::fsync(fd) != 0) {
