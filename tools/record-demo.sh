@@ -10,47 +10,27 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$here/data/demos/three-games.demo}")
 release="$here/build/release"
-work=$(mktemp -d /tmp/torvinel-record.XXXXXX)
-xpid=""
-game=""
-cleanup() {
-  [ -n "$game" ] && kill "$game" 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 cmake -S "$here" -B "$release" -DCMAKE_BUILD_TYPE=Release -DTORVINEL_TESTS=OFF -DTORVINEL_BENCH=OFF \
   -DTORVINEL_TOOLS=OFF >/dev/null
 cmake --build "$release" -j"$(nproc)" --target torvinel-windowed >/dev/null
 
-for n in $(seq 140 190); do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
-  xpid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 && break
-done
-export SDL_AUDIODRIVER=dummy
-
-# A fresh data folder: the demo starts from an empty ranking.
-cp -r "$release/res" "$release/shader" "$work/"
-rm -f "$work/res/ranking.dat"
+# The end-to-end tests' own private X server, fresh data folder (an empty ranking to start from),
+# and window and key helpers.
+source "$here/tests/e2e/lib/common.bash" "$release"
+e2e_start_x 1280 720
+work=$(e2e_data_copy)
 cd "$work"
 mkdir -p "$(dirname "$out")"
 # The profile log tells which scene is on, so each key comes when it means something.
 export TORVINEL_PROFILE="$work/profile.log"
 "$release/torvinel-windowed" --record "$out" >/dev/null &
 game=$!
-for _ in $(seq 1 100); do
-  win=$(xdotool search --onlyvisible --name '^Torvinel$' 2>/dev/null | head -n 1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-xdotool windowfocus "$win"
+E2E_PIDS+=("$game")
+e2e_wait_window "$game" >/dev/null || { echo "record-demo: no game window" >&2; exit 1; }
 
-hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
-tap() { hold "$1" 0.15; }
+hold() { e2e_hold "$1" "$2"; }
+tap() { e2e_hold "$1" 0.15; }
 scene() { grep '^switch ' "$work/profile.log" | tail -n 1 | awk '{ print $3 }'; }
 wait_scene() {
   for _ in $(seq 1 400); do [ "$(scene)" = "$1" ] && return 0; sleep 0.1; done
@@ -110,7 +90,6 @@ hunt
 board_then_title
 hold Escape 0.4
 wait "$game"
-game=""
 
 "$release/torvinel-windowed" --timedemo "$out"
 echo "recorded $(grep -c ' check ' "$out") checks, $(wc -c <"$out") bytes: $out"
