@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "audio/SoundEffect.h"
+#include "mesh/Arithmetic.h"
 #include "mesh/Cut.h"
 #include "mesh/Sphere.h"
 #include "mesh/VecMath.h"
@@ -52,10 +53,10 @@ ModelField::~ModelField() {
 }
 
 void SpawnModel(ModelField& field) {
-    // A whole number of degrees around the ring; 3.1415 is the ring's own constant.
-    const float angle = static_cast<float>(2 * (GameRandom() % 360)) * 3.1415f / 360.0f;
-    const float c = static_cast<float>(std::cos(static_cast<double>(angle)));
-    const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
+    // A whole number of degrees around the ring (3.1415 is the ring's own constant).
+    const int place = GameRandom() % 360;
+    const float c = kRingCos[place];
+    const float s = kRingSin[place];
     const Vec3 position = {static_cast<float>(c * 1.25), kSpawnHeight, static_cast<float>(s * 1.15)};
     const int n = (GameRandom() % 3) + 3;
     field.models.push_back(GenerateSphereModel(n, position));

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "mesh/Arithmetic.h"
+
 namespace {
 
 // Slightly above pi and two pi in float; the gem shapes are tuned to these values.
@@ -25,16 +27,20 @@ Model* GenerateSphereModel(int n, Vec3 position) {
         // Latitude and longitude terms depend on one index each; computing them once per
         // row and column gives the same floats as computing them per vertex.
         std::vector<float> sinPhi(side), cosPhi(side);
+        // The sizes the stream makes take the play's constants; any other (tests and tools
+        // only) the library's sine and cosine.
+        const SphereAngles* fixed =
+            n >= kFewestFacets && n <= kMostFacets ? &kSphereAngles[n - kFewestFacets] : nullptr;
         // n = 0 leaves a single north-pole vertex; its angles would be 0/0, so they are 0.
         for (int j = 0; j <= n; ++j) {
             const float phi = n > 0 ? (static_cast<float>(j) * kTwoPi) / static_cast<float>(n) : 0.0f;
-            sinPhi[j] = SinF(phi);
-            cosPhi[j] = CosF(phi);
+            sinPhi[j] = fixed ? fixed->sinPhi[j] : SinF(phi);
+            cosPhi[j] = fixed ? fixed->cosPhi[j] : CosF(phi);
         }
         for (int i = 0; i <= n; ++i) {
             const float theta = n > 0 ? (static_cast<float>(i) * kPi) / static_cast<float>(n) : 0.0f;
-            const float sinTheta = SinF(theta);
-            const float cosTheta = CosF(theta);
+            const float sinTheta = fixed ? fixed->sinTheta[i] : SinF(theta);
+            const float cosTheta = fixed ? fixed->cosTheta[i] : CosF(theta);
             for (int j = 0; j <= n; ++j) {
                 model->vertices.push_back({cosPhi[j] * sinTheta, cosTheta, sinPhi[j] * sinTheta});
             }

@@ -2,28 +2,12 @@
 
 #include "render/Camera.h"
 
-#include <cmath>
-
 #include "app/Globals.h"
 #include "render/CameraMath.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
 
-float sinDeg[360];
-float cosDeg[360];
-
 namespace {
-
-struct DegreeTables {
-    DegreeTables() {
-        const double pi = std::acos(-1.0);
-        for (int d = 0; d < 360; ++d) {
-            sinDeg[d] = static_cast<float>(std::sin(d * pi / 180.0));
-            cosDeg[d] = static_cast<float>(std::cos(d * pi / 180.0));
-        }
-    }
-};
-const DegreeTables fillTablesBeforeMain;
 
 void LookAt(const Camera& camera) {
     gluLookAt(camera.eye[0], camera.eye[1], camera.eye[2], camera.center[0], camera.center[1],

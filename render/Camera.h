@@ -1,6 +1,7 @@
 #pragma once
 // The one orbiting camera, the view set-up every scene's Draw starts with, and the whole-degree
-// sine and cosine tables the view and the blade share.
+// sine and cosine tables the view and the blade share (constants of the play, in mesh/Arithmetic.h).
+#include "mesh/Arithmetic.h"
 
 struct Camera {
     int width = 0;
@@ -13,10 +14,6 @@ struct Camera {
     float eye[3] = {0.0f, 0.0f, 0.0f};
     float center[3] = {0.0f, 0.0f, 0.0f};
 };
-
-// sin and cos of the whole degrees 0..359, filled before main runs.
-extern float sinDeg[360];
-extern float cosDeg[360];
 
 void ReleaseResource(Camera* camera);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "mesh/Sphere.h"
@@ -148,4 +149,26 @@ TEST(FieldStep, BladeHitsModel) {
     // A blade seen edge-on has no plane and strikes nothing.
     EXPECT_FALSE(BladeHitsModel({1, 0, 1}, t0, t0, t2, 1.0f));
     EXPECT_FALSE(BladeHitsModel({1, 0, 0}, t0, {2, 0, 0}, t2, 1.0f));
+}
+
+// The play's sines and cosines are constants so that every build plays alike; they are the C
+// library's, of the very arguments the game has always passed, rounded to float.
+TEST(FieldStep, ThePlaysSinesAndCosinesAreTheLibrarysOfTheGamesArguments) {
+    const auto sinF = [](double a) { return static_cast<float>(std::sin(a)); };
+    const auto cosF = [](double a) { return static_cast<float>(std::cos(a)); };
+    const double pi = std::acos(-1.0);
+    for (int k = 0; k < 360; ++k) {
+        const float ring = static_cast<float>(2 * k) * 3.1415f / 360.0f;
+        EXPECT_TRUE(sinDeg[k] == sinF(k * pi / 180.0) && cosDeg[k] == cosF(k * pi / 180.0)) << std::hexfloat << k;
+        EXPECT_TRUE(kRingCos[k] == cosF(ring) && kRingSin[k] == sinF(ring)) << k << " " << std::hexfloat << cosF(ring);
+    }
+    for (int n = kFewestFacets; n <= kMostFacets; ++n) {
+        const SphereAngles& a = kSphereAngles[n - kFewestFacets];
+        for (int i = 0; i <= n; ++i) {
+            const float theta = (static_cast<float>(i) * 3.141593f) / static_cast<float>(n);
+            const float phi = (static_cast<float>(i) * 6.283186f) / static_cast<float>(n);
+            EXPECT_TRUE(a.sinTheta[i] == sinF(theta) && a.cosTheta[i] == cosF(theta)) << n << " " << i;
+            EXPECT_TRUE(a.sinPhi[i] == sinF(phi) && a.cosPhi[i] == cosF(phi)) << n << " " << i;
+        }
+    }
 }
