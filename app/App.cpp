@@ -18,6 +18,7 @@
 #include "app/Profile.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
+#include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "platform/Clock.h"
@@ -62,18 +63,21 @@ int EndOfPlayback() {
     return inStep ? 0 : kOutOfStepStatus;
 }
 
+// A recording ends with the game: saved and put in place, or said why not (status 1).
+int EndOfRecording() {
+    std::string why;
+    if (FinishRecording(demo, RankingTable, why)) return 0;
+    if (!why.empty()) std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
+    return 1;
+}
+
 // One tick of play: this tick's keys reach the scenes, the scenes step, and the demo records or
 // checks what came of it.
 void PlayOneTick() {
-    demo.inTick = true;
     PollPads(PadKeys());
-    GatherInput(DemoTickKeys(demo, LiveKeys()));
-    ProfiledStep(StepScenes);
     // A timedemo is a check: there is no point running on once it has gone out of step.
-    if (!DemoAfterStep(demo, currentScene, RankingTable) && demo.mode == DemoMode::TimeDemo)
+    if (!DemoTick(demo, LiveKeys(), [] { ProfiledStep(StepScenes); }) && demo.mode == DemoMode::TimeDemo)
         std::exit(EndOfPlayback());
-    demo.inTick = false;
-    ++demo.tick;
 }
 
 // Before a tick of playback: the player's own Escape (or a pad's Back), held as in the game,
@@ -172,9 +176,7 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
-    std::string why;
-    if (!FinishRecording(demo, RankingTable, why))
-        std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
+    if (demo.mode == DemoMode::Record) EndOfRecording();  // unless Escape has ended it already
     EndRateLine(pacer, stdout);
     // A score still on its way to the disk is waited for, a few seconds at most.
     FinishRankingSaves(kExitSaveWaitMs);
@@ -234,7 +236,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         // The player's own ranking is never touched: the board starts from the recorded table and
         // keeps it in memory.
         SetRankingPath("");
-        std::copy(demo.demo.table.begin(), demo.demo.table.end(), RankingTable);
+        std::copy(demo.demo.table.begin(), demo.demo.table.end(), RankingTable);  // eight places
         seed = demo.demo.seed;
         quitStatus = EndOfPlayback;
         if (demo.mode == DemoMode::TimeDemo) cutSoundPlayer = [](const char*) {};
@@ -243,6 +245,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
             return 1;
         }
+        // Leaving says whether the whole run was saved, in the exit status too.
+        quitStatus = EndOfRecording;
     }
     if (!OpenDisplayCheck()) {
         const char* display = std::getenv("DISPLAY");
@@ -259,6 +263,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     int glutArgc = 1;
     glutInit(&glutArgc, argv);
     CloseDisplayCheck();
+    // A recording's window closed leaves as Escape does, with the status saying whether it was saved.
+    if (demo.mode == DemoMode::Record) glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
     if (command.width > 0) windowWidth = command.width, windowHeight = command.height;
     glutInitWindowSize(windowWidth, windowHeight);
@@ -304,6 +310,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
 
     const double scenesStart = ProfileNowMs();
     const bool timeDemo = demo.mode == DemoMode::TimeDemo;
+    // The first title fills the tube: already with the play's own arithmetic.
+    UseStandardArithmetic();
     SetFixedGlState(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
     if (timeDemo) {
@@ -314,5 +322,5 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         glutIdleFunc(OnIdleRest);
     }
     glutMainLoop();
-    return 0;
+    return demo.mode == DemoMode::Record ? EndOfRecording() : 0;
 }

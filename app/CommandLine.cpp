@@ -4,10 +4,20 @@
 
 namespace {
 
+// One side of --size: digits only, within the game's bounds (a few more digits than the largest
+// bound are read and refused, never overflowed).
+bool Side(const char*& text, int& side) {
+    long value = 0;
+    const char* start = text;
+    for (; *text >= '0' && *text <= '9' && text - start < 6; ++text) value = value * 10 + (*text - '0');
+    if (text == start || (*text >= '0' && *text <= '9') || value < kMinWindowSide || value > kMaxWindowSide) return false;
+    side = static_cast<int>(value);
+    return true;
+}
+
 bool SizeFrom(const char* text, int& width, int& height) {
-    char tail = 0;
     int w = 0, h = 0;
-    if (std::sscanf(text, "%dx%d%c", &w, &h, &tail) != 2 || w < 512 || h < 512 || w > 16384 || h > 16384) return false;
+    if (!Side(text, w) || *text++ != 'x' || !Side(text, h) || *text != '\0') return false;
     width = w, height = h;
     return true;
 }
@@ -42,7 +52,7 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
         for (const auto& option : demoOptions)
             if (std::strcmp(arg, option.name) == 0) demo = option.demo;
         const bool size = std::strcmp(arg, "--size") == 0;
-        if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option '" + std::string(arg) + "'");
+        if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option " + Quoted(arg));
         if (i + 1 >= argc || argv[i + 1][0] == '\0')
             return Refuse(choice, std::string(arg) + (size ? " needs WIDTHxHEIGHT" : " needs a FILE"));
         const char* value = argv[++i];
@@ -50,7 +60,8 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
             if (!windowed) return Refuse(choice, "--size is for the windowed game, torvinel-windowed");
             if (sizeName != nullptr) return Refuse(choice, "--size is given twice");
             if (!SizeFrom(value, choice.width, choice.height))
-                return Refuse(choice, "--size takes WIDTHxHEIGHT, each from 512 to 16384, not '" + std::string(value) + "'");
+                return Refuse(choice, "--size takes WIDTHxHEIGHT, each from " + std::to_string(kMinWindowSide) + " to " +
+                                          std::to_string(kMaxWindowSide) + ", not " + Quoted(value));
             sizeName = arg;
         } else {
             if (demoName != nullptr)

@@ -7,6 +7,10 @@
 
 #include "app/DemoFile.h"
 
+// --size's bounds: the game's smallest window, and more than any screen shows today.
+inline constexpr int kMinWindowSide = 512;
+inline constexpr int kMaxWindowSide = 8192;
+
 enum class CommandAction { Play, Help, Version, Refuse };
 
 struct CommandChoice {

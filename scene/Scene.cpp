@@ -82,17 +82,19 @@ void StartScenesWith(Scene* first) {
     if (currentScene != nullptr) currentScene->Init();
 }
 
+void SwitchScenes() {
+    if (currentScene == nullptr || !currentScene->finished) return;
+    Scene* outgoing = currentScene;
+    outgoing->Finalize();
+    currentScene = outgoing->NextScene();
+    delete outgoing;
+    // Nothing to hand over to: the game idles on an empty screen.
+    if (currentScene != nullptr) currentScene->Init();
+}
+
 void StepScenes() {
+    SwitchScenes();
     if (currentScene == nullptr) return;
-    if (currentScene->finished) {
-        Scene* outgoing = currentScene;
-        outgoing->Finalize();
-        currentScene = outgoing->NextScene();
-        delete outgoing;
-        // Nothing to hand over to: the game idles on an empty screen.
-        if (currentScene == nullptr) return;
-        currentScene->Init();
-    }
     currentScene->Update();
     // Tests run scenes without the music; the game always has it after start-up.
     if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->RestartIfEnded();

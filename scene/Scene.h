@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "mesh/Model.h"
+
 using SceneContext = std::map<std::string, std::string>;
 
 struct Surface;
@@ -19,6 +21,8 @@ struct SceneCheck {
     const Surface* surface = nullptr;
     const ModelField* field = nullptr;
     bool game = false;  // a game: score, time, blade and sparks
+    const BladeGeometry* blade = nullptr;
+    const ParticleList* particles = nullptr;
     bool ranking = false;  // the ranking: score, banner and board
     int score = 0;
     int timeLeft = 0;
@@ -65,6 +69,9 @@ void StartScenesWith(Scene* first);
 
 // Once per tick: switch if the current scene has finished, run its Update, keep the music looping.
 void StepScenes();
+
+// The first half of StepScenes: the switch, if the current scene has finished.
+void SwitchScenes();
 
 // Makes the game's first scene; defined with the title scene.
 Scene* MakeFirstScene(std::shared_ptr<SceneContext> context);

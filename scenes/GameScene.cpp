@@ -178,6 +178,8 @@ void GameScene::Check(SceneCheck& check) const {
     check.bladeYaw = blade->yaw;
     check.bladeLift = blade->offset.y;
     check.sparks = static_cast<long>(particles->size());
+    check.blade = &blade->geometry;
+    check.particles = particles;
 }
 
 Scene* GameScene::NextScene() {

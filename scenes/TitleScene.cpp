@@ -84,6 +84,8 @@ TitleScene::~TitleScene() {
 
 void TitleScene::Init() {
     TitleCameraSetup(angle);  // makes "MyCamera" and gives it the window's size
+    // Played without a window (a demo checked headless) there is nothing to load them into.
+    if (!GlContextCurrent()) return;
 
     // Every visit loads again into the same registered objects.
     for (const TitleResource& entry : kTitleResources) {

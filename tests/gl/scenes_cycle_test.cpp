@@ -218,7 +218,7 @@ TEST(ScenesCycle, DrawingNeverChangesThePlay) {
         play(10);
         SceneCheck check;
         currentScene->Check(check);
-        seen.push_back(CheckLine(check) + " next=" + std::to_string(GameRandom()));
+        seen.push_back(CheckLine(check, 1, 0) + " next=" + std::to_string(GameRandom()));
     }
     EXPECT_EQ(seen[0].substr(0, 8) + seen[0].substr(seen[0].find(" slide=")), "ranking  slide=282" + seen[0].substr(seen[0].find(" next=")));
     EXPECT_TRUE(seen[1] == seen[0] && seen[2] == seen[0]) << seen[0] << "\n" << seen[1] << "\n" << seen[2];

@@ -1,17 +1,32 @@
-// Demos: the file's form, a run recorded and played back in step, a drift caught at its tick, and
-// a recording that survives being killed.
+// Demos: the file's form and everything a shared one may not do, a run recorded and played back in
+// step, a drift caught at its tick and a drift between checks caught by the running hash, and
+// recordings that survive being killed, a full disk and their name being taken.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cfloat>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 
 #include "TestSupport.h"
 #include "app/Demo.h"
+#include "app/DemoPlayer.h"
 #include "app/Input.h"
-#include "scene/Scene.h"
+#include "mesh/Field.h"
 #include "mesh/Random.h"
+#include "scene/Scene.h"
+#include "scenes/GameScene.h"
+#include "scenes/RankingFile.h"
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
+using testsupport::Lines;
 using testsupport::ReadFile;
 using testsupport::Stderr;
 using testsupport::TempFolder;
@@ -19,10 +34,12 @@ using testsupport::WriteFile;
 
 namespace {
 
-const std::string kHead = "torvinel-demo 1\nseed 7\ntable 9 7 5 3 1 0 0 0\n";
+const std::string kHead = "torvinel-demo 2\nseed 7\ntable 9 7 5 3 1 0 0 0\n";
+const std::string kTitle = "check title angle=0 speed=0 gems=3 field=10325400 run=00000001";
 
 // A stand-in for the game: it turns with the arrows, draws from the random stream every tick, and
-// Space ends a round, whose score the next round's check reports as a ranking.
+// Space ends a round, whose score the next round's check reports as a ranking; a game round's end
+// ranks a score as a finished game does.
 struct RoundScene : Scene {
     explicit RoundScene(int round) : Scene(std::make_shared<SceneContext>()), round(round) {}
     void Update() override {
@@ -30,6 +47,7 @@ struct RoundScene : Scene {
         if (ArrowHeld(ArrowLeft)) ++angle;
         score += GameRandom() % 3;
         if (KeyNewlyPressed(' ')) finished = true;
+        if (finished && round % 2 == 0) RankingTable[0] += 1;
     }
     Scene* NextScene() override {
         auto* next = new RoundScene(round + 1);
@@ -47,50 +65,83 @@ struct RoundScene : Scene {
     int round, angle = 0, score = 0;
 };
 
-// Plays `ticks` ticks through the demo as the game does: each round's end adds to the table, as a
-// finished game does. `press` gives the live keys of a tick and `meddle` may disturb the run.
-void PlayTicks(DemoRun& run, int* table, long ticks, void (*press)(long, KeySet&),
-               void (*meddle)(long, int*) = nullptr) {
-    KeySet live{};
-    std::memset(&Input(), 0, sizeof(InputState));
-    StartScenesWith(new RoundScene(0));
-    for (; run.tick < ticks; ++run.tick) {
-        run.inTick = true;
-        if (press != nullptr) press(run.tick, live);
-        GatherInput(DemoTickKeys(run, live));
-        if (meddle != nullptr) meddle(run.tick, table);
-        StepScenes();
-        if (currentScene->finished && dynamic_cast<RoundScene*>(currentScene)->round % 2 == 0) table[0] += 1;
-        DemoAfterStep(run, currentScene, table);
-        run.inTick = false;
-        CopyInputHistory();
-    }
-    delete currentScene;
-    currentScene = nullptr;
+// What the test's ticks do besides the scenes: the live keys of a tick, and a disturbance before
+// and after the tick's step.
+void (*press)(long tick, KeySet& keys) = nullptr;
+void (*meddle)(long tick, bool stepped) = nullptr;
+long now = 0;
+
+void ScriptedStep() {
+    if (meddle != nullptr) meddle(now, false);
+    StepScenes();
+    if (meddle != nullptr) meddle(now, true);
 }
 
-void Script(long tick, KeySet& keys) {
+// Plays ticks as the game does, through DemoTick, until `ticks` (or, in playback, the demo's end).
+void PlayTicks(DemoRun& run, long ticks) {
+    KeySet live{};
+    for (; run.tick < ticks && (run.mode == DemoMode::Record || !DemoPlayedOut(run)); CopyInputHistory()) {
+        now = run.tick;
+        if (press != nullptr) press(run.tick, live);
+        DemoTick(run, live, ScriptedStep);
+    }
+}
+
+// Each run starts as the game starts: the table, the stream, and a first scene.
+void StartRounds(const RankingRow& table, unsigned seed) {
+    std::memset(&Input(), 0, sizeof(InputState));
+    std::copy(table.begin(), table.end(), RankingTable);
+    SeedGameRandom(seed);
+    StartScenesWith(new RoundScene(0));
+}
+
+void RoundKeys(long tick, KeySet& keys) {
     keys.arrows[ArrowLeft] = tick >= 10 && tick < 40;
     keys.keys[' '] = (tick >= 50 && tick < 53) || (tick >= 150 && tick < 160);
 }
 
 }  // namespace
 
-TEST(DemoFile, DamagedDemosAreRefusedWithWhereAndWhy) {
+TEST(DemoFile, AnythingButAWholeDemoIsRefusedInOneLineSayingWhereAndWhy) {
+    const std::string at4 = kHead + "0 " + kTitle + "\n";
     const struct { std::string text; const char* why; } cases[] = {
         {"P6\n", "not a Torvinel demo"},
-        {"torvinel-demo 2\n", "a demo of format 2; this game plays format 1"},
+        {"torvinel-demo 3\n", "a demo of format 3; this game plays formats 1 to 2"},
         {"torvinel-demo 1\nseed 4294967296\n", "line 2: the seed is not a number from 0 to 4294967295"},
         {"torvinel-demo 1\nseed 7\ntable 1 2 3\n", "line 3: the table needs eight whole numbers"},
+        {"torvinel-demo 1\nseed 7\ntable 1 2 3 4 5 6 7 2147483648\n", "line 3: the table needs eight whole numbers"},
         {"torvinel-demo 1\n0 +a\n", "line 2: play before the seed and the table"},
-        {kHead + "0 +a\n61 check game\n", "line 5: no check between tick 0 and tick 61"},
-        {kHead + "5 +a\n4 -a\n", "line 5: tick 4 comes after tick 5"},
-        {kHead + "5 +a +jump\n", "line 4: unknown key change '+jump'"},
-        {kHead + "5 +code256\n", "line 4: unknown key change '+code256'"},
-        {kHead + "99999999999 +a\n", "line 4: expected a tick number"},
-        {kHead + "5 end scores= table=1,2\n", "line 4: the end needs scores=... and a table of eight"},
-        {kHead + "5 end scores=1 table=1,0,0,0,0,0,0,0\n6 +a\n", "line 5: more after the end"},
-        {kHead + std::string("5 +a\0\n", 6), "line 4: holds a NUL byte"},
+        // The header once, before the play: a second table would be more than the board holds.
+        {kHead + "table 1 2 3 4 5 6 7 8\n", "line 4: a second table"},
+        {kHead + "seed 8\n", "line 4: a second seed"},
+        {at4 + "table 1 2 3 4 5 6 7 8\n", "line 5: the table belongs before the first tick"},
+        {at4 + "61 check game\n", "line 5: no check between tick 0 and tick 61"},
+        {at4 + "5 +a\n4 -a\n", "line 6: tick 4 comes after tick 5"},
+        // A tick's keys are read before the scenes step, the rest after: keys after the check of
+        // their tick, or a second check, would be passed over.
+        {at4 + "5 " + kTitle + "\n5 +a\n", "line 6: a keys line after the check line of tick 5"},
+        {at4 + "5 table 1 1 1 1 1 1 1 1\n5 " + kTitle + "\n", "line 6: a check line after the table line of tick 5"},
+        {at4 + "0 " + kTitle + "\n", "line 5: a check line after the check line of tick 0"},
+        {at4 + "5 +a +jump\n", "line 5: unknown key change '+jump'"},
+        {at4 + "5 +a -a\n", "line 5: the key 'a' changes twice in one tick"},
+        {at4 + "5 +code256\n", "line 5: unknown key change '+code256'"},
+        {at4 + "5 pause\n", "line 5: unknown key change 'pause'"},
+        // What the file says is shown quoted, escaped and clipped: never the player's terminal's.
+        {at4 + "5 +\x1b]0;owned\x07" + std::string(100, 'x') + "\n",
+         "line 5: unknown key change '+\\x1b]0;owned\\x07xxxxxxxxxxxxxxxxxxxxxxxxxxxxx...'"},
+        {at4 + "99999999999 +a\n", "line 5: expected a tick number from 0 to 1000000000, not '99999999999'"},
+        {kHead + "0 check lobby angle=0\n", "line 4: no scene 'lobby'"},
+        {kHead + "0 check title angle=360 speed=0 gems=3 field=10325400 run=00000001\n", "line 4: expected angle=0..359 in the check, not 'angle=360'"},
+        {kHead + "0 check title angle=0 speed=nan gems=3 field=10325400 run=00000001\n", "line 4: expected speed=a number in the check, not 'speed=nan'"},
+        {kHead + "0 check title angle=0 speed=0 gems=3 field=1032540 run=00000001\n", "line 4: expected field=8 hex digits in the check, not 'field=1032540'"},
+        {kHead + "0 check game angle=0 speed=0 gems=3 field=10325400 score=0 time=9 blade=0/x sparks=0 run=00000001\n", "line 4: expected blade=TURN/LIFT in the check, not 'blade=0/x'"},
+        {kHead + "0 check title angle=0 speed=0 gems=3 field=10325400\n", "line 4: the check ends before its run=8 hex digits"},
+        {"torvinel-demo 1\nseed 7\ntable 9 7 5 3 1 0 0 0\n0 " + kTitle + "\n", "line 4: more in the check than a title check holds: 'run=00000001'"},
+        {at4 + "5 end scores= table=1,2\n", "line 5: the end needs scores=... and a table of eight"},
+        {at4 + "5 end scores=1, table=1,0,0,0,0,0,0,0\n", "line 5: the end needs scores=... and a table of eight"},
+        {at4 + "5 end scores=1 table=1,0,0,0,0,0,0,0\n", "line 5: the end names more games than were played"},
+        {at4 + "5 end scores= table=1,0,0,0,0,0,0,0\n6 +a\n", "line 6: more after the end"},
+        {at4 + std::string("5 +a\0\n", 6), "line 5: holds a NUL byte"},
         {kHead, "holds no play"},
     };
     for (const auto& c : cases) {
@@ -98,15 +149,18 @@ TEST(DemoFile, DamagedDemosAreRefusedWithWhereAndWhy) {
         std::string why;
         EXPECT_FALSE(ParseDemo(c.text, demo, why)) << c.text;
         EXPECT_EQ(why.substr(0, std::strlen(c.why)), c.why) << c.text;
+        EXPECT_EQ(why.find('\n'), std::string::npos);
     }
-    // A recording cut short plays as far as it goes; a torn last line is dropped.
+    // A recording cut short plays as far as it goes; a torn last line is dropped. Format 1 has
+    // no running hash.
     Demo demo;
     std::string why;
-    ASSERT_TRUE(ParseDemo(kHead + "0 check title a=1\r\n3 +escape +A +code200 -left\n60 check ti", demo, why)) << why;
-    EXPECT_TRUE(!demo.ended && demo.lastTick == 3 && demo.seed == 7 && demo.table[0] == 9);
+    const std::string format1 = "torvinel-demo 1\nseed 7\ntable 9 7 5 3 1 0 0 0\n0 check title angle=0 speed=-6.36189503e-43 gems=3 field=10325400\r\n";
+    ASSERT_TRUE(ParseDemo(format1 + "3 +escape +A +code200 -left\n60 check ti", demo, why)) << why;
+    EXPECT_TRUE(!demo.ended && demo.lastTick == 3 && demo.seed == 7 && demo.table[0] == 9 && demo.format == 1);
     KeySet keys{};
     keys.arrows[ArrowLeft] = 1;
-    ApplyKeyChanges(keys, demo.lines[1].keys);
+    ApplyKeyChanges(keys, demo, demo.lines[1]);
     EXPECT_TRUE(keys.keys[27] && keys.keys['A'] && keys.keys[200] && !keys.arrows[ArrowLeft]);
     EXPECT_EQ(KeyChanges(KeySet{}, keys), "+escape +A +code200");
 }
@@ -115,14 +169,16 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
     TempFolder folder;
     const std::string path = folder / "run.demo";
     WriteFile(path, "torvinel-demo 0\nan older demo\n");  // a demo may be replaced
-    int table[8] = {9, 7, 5, 3, 1, 0, 0, 0};
+    const RankingRow table = {9, 7, 5, 3, 1, 0, 0, 0};
     DemoRun recording;
     std::string why;
-    ASSERT_TRUE(StartRecording(recording, path, 1234, table, "test", why)) << why;
-    SeedGameRandom(1234);
+    ASSERT_TRUE(StartRecording(recording, path, 1234, table.data(), "test", why)) << why;
+    StartRounds(table, 1234);
     // Another copy of the game saves a score into the ranking this board shows.
-    PlayTicks(recording, table, 200, Script, [](long tick, int* t) { t[7] += tick == 70 ? 33 : 0; });
-    ASSERT_TRUE(FinishRecording(recording, table, why)) << why;
+    press = RoundKeys;
+    meddle = [](long tick, bool stepped) { RankingTable[7] += tick == 70 && stepped ? 33 : 0; };
+    PlayTicks(recording, 200);
+    ASSERT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
     const std::string text = ReadFile(path);
     EXPECT_NE(text.find("\n10 +left\n"), std::string::npos);
     EXPECT_NE(text.find("\n51 check ranking angle=29 "), std::string::npos);  // a switch is checked
@@ -135,27 +191,110 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
         DemoRun play;
         ASSERT_TRUE(LoadDemo(play, path, why)) << why;
         play.mode = DemoMode::TimeDemo;
-        int shown[8] = {};
-        std::copy(play.demo.table.begin(), play.demo.table.end(), shown);
-        SeedGameRandom(play.demo.seed);
+        StartRounds(play.demo.table, play.demo.seed);
         // Live keys play no part; a drift shows at the next check and is told once.
-        const std::string said = Stderr([&] {
-            PlayTicks(play, shown, 200, [](long tick, KeySet& keys) { keys.keys[' '] = tick % 2; },
-                drift ? +[](long tick, int*) { if (tick == 100) GameRandom(); } : nullptr);
-        });
+        press = [](long tick, KeySet& keys) { keys.keys[' '] = tick % 2; };
+        meddle = drift ? +[](long tick, bool stepped) { if (tick == 100 && !stepped) GameRandom(); } : nullptr;
+        const std::string said = Stderr([&] { PlayTicks(play, 1000); });
         EXPECT_TRUE(DemoPlayedOut(play));
-        EXPECT_EQ(FinishPlayback(play, shown), !drift);
-        EXPECT_EQ(said.substr(0, said.find("score is ") + 9), drift ? "torvinel: demo " + path + " went out of step at tick 120 in the ranking scene: score is " : "");
-        if (drift) {
-            EXPECT_NE(said.find(", the recording says "), std::string::npos) << said;
+        EXPECT_EQ(FinishPlayback(play, RankingTable), !drift);
+        EXPECT_EQ(said.substr(0, said.find("score is ") + 9), drift ? "torvinel: demo " + path + " went out of step at tick 120 in the ranking scene: score is " : "") << said;
+        EXPECT_EQ(Lines(said), drift ? 1 : 0) << said;
+    }
+    press = nullptr, meddle = nullptr;
+    delete currentScene;
+    currentScene = nullptr;
+}
+
+namespace {
+
+// The real scenes, headless: Space starts a game, the blade rises and turns while the view turns,
+// p ends it; the ranking is skipped and the title comes again.
+void GamePlayed(long t, KeySet& keys) {
+    keys.keys[' '] = (t >= 20 && t < 24) || (t >= 340 && t < 344) || (t >= 400 && t < 404);
+    keys.arrows[ArrowUp] = t >= 30 && t < 90;
+    keys.keys['d'] = t >= 90 && t < 150;
+    keys.arrows[ArrowLeft] = t >= 150 && t < 200;
+    keys.keys['p'] = t >= 320 && t < 323;
+}
+
+// One gem nudged up for a single tick between two checks, and put back before the next step.
+float kept = 0.0f;
+void NudgeOneTick(long tick, bool stepped) {
+    auto* game = dynamic_cast<GameScene*>(currentScene);
+    if (game == nullptr || game->field->models.empty()) return;
+    float& y = game->field->models.front()->position.y;
+    if (tick == 130 && stepped) kept = y, y += 1.0f;
+    if (tick == 131 && !stepped) y = kept;
+}
+
+}  // namespace
+
+// Checks sample the state; the running hash sees every tick. A difference that came and went
+// between two checks is caught at the next one in format 2, and slips through format 1.
+TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
+    TempFolder folder;
+    const std::string path = folder / "game.demo";
+    const RankingRow table{};
+    DemoRun recording;
+    std::string why;
+    ASSERT_TRUE(StartRecording(recording, path, 99, table.data(), "test", why)) << why;
+    StartHeadlessPlay(99, table);
+    press = GamePlayed, meddle = nullptr;
+    PlayTicks(recording, 460);
+    ASSERT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
+    const std::string format2 = ReadFile(path);
+    ASSERT_NE(format2.find(" check game "), std::string::npos);
+    ASSERT_NE(format2.find(" check title "), std::string::npos);
+    ASSERT_FALSE(std::regex_search(format2, std::regex("\n1(3[1-9]|[4-7][0-9]) check"))) << "no switch after the nudge";
+    const std::string format1 = "torvinel-demo 1" + std::regex_replace(format2.substr(15), std::regex(" run=[0-9a-f]+"), "");
+    WriteFile(folder / "format1.demo", format1);
+
+    const struct { std::string file; bool nudge, inStep; const char* said; } cases[] = {
+        {path, false, true, ""},
+        {folder / "format1.demo", false, true, ""},
+        {path, true, false, " went out of step at tick 180 in the game scene: run is "},
+        {folder / "format1.demo", true, true, ""},
+    };
+    for (const auto& c : cases) {
+        DemoRun play;
+        ASSERT_TRUE(LoadDemo(play, c.file, why)) << why;
+        play.mode = DemoMode::TimeDemo;
+        StartHeadlessPlay(play.demo.seed, play.demo.table);
+        press = nullptr, meddle = c.nudge ? NudgeOneTick : nullptr;
+        const std::string said = Stderr([&] { PlayTicks(play, 1000); });
+        EXPECT_EQ(FinishPlayback(play, RankingTable), c.inStep) << c.file << c.nudge;
+        EXPECT_TRUE(said.find(c.said) != std::string::npos && Lines(said) == (c.inStep ? 0 : 1)) << said;
+        if (!c.inStep) {
+            EXPECT_NE(said.find("(the play differed on a tick since the last check)"), std::string::npos) << said;
         }
     }
-    // Anything but a demo under the name is kept.
-    WriteFile(path, "my notes\n");
-    DemoRun refused;
-    EXPECT_FALSE(StartRecording(refused, path, 1, table, "test", why));
-    EXPECT_EQ(why, "it is there and is not a demo; it is left as it is");
-    EXPECT_EQ(ReadFile(path), "my notes\n");
+    // The headless player plays it as DemoTick did, and so does a remake of the format 1 demo.
+    DemoRun again, remade;
+    ASSERT_TRUE(LoadDemo(again, folder / "format1.demo", why)) << why;
+    again.mode = DemoMode::TimeDemo;
+    ASSERT_TRUE(StartRecording(remade, folder / "remade.demo", again.demo.seed, table.data(), "test", why)) << why;
+    EXPECT_TRUE(PlayDemoHeadless(again, 100000, &remade)) << again.report;
+    ASSERT_TRUE(FinishRecording(remade, RankingTable, why)) << why;
+    const std::string body = ReadFile(folder / "remade.demo");
+    EXPECT_EQ(body.substr(body.find("\nseed")), format2.substr(format2.find("\nseed")));
+    press = nullptr, meddle = nullptr;
+    EndHeadlessPlay();
+}
+
+// Whatever a library loaded into the game did to the floating-point state (flush-to-zero, say),
+// every tick computes with subnormal numbers kept.
+TEST(Demo, EveryTickKeepsSubnormalNumbers) {
+#if defined(__SSE__)
+    _mm_setcsr(_mm_getcsr() | 0x8040);  // flush to zero, denormals are zero
+    static volatile float tiny = FLT_MIN;
+    static float half = 0.0f;
+    DemoRun none;
+    DemoTick(none, KeySet{}, [] { half = tiny / 2.0f; });
+    EXPECT_NE(half, 0.0f);
+#else
+    GTEST_SKIP() << "flush-to-zero is set through SSE's control register here";
+#endif
 }
 
 TEST(Demo, AKilledRecordingStillPlaysUpToItsLastSecond) {
@@ -163,11 +302,12 @@ TEST(Demo, AKilledRecordingStillPlaysUpToItsLastSecond) {
     const std::string path = folder / "killed.demo";
     EXPECT_EXIT(
         {
-            int table[8] = {};
             DemoRun run;
             std::string why;
-            if (!StartRecording(run, path, 5, table, "test", why)) std::exit(1);
-            PlayTicks(run, table, 150, Script);
+            if (!StartRecording(run, path, 5, RankingRow{}.data(), "test", why)) std::exit(1);
+            StartRounds(RankingRow{}, 5);
+            press = RoundKeys;
+            PlayTicks(run, 150);
             std::raise(SIGTERM);
         },
         ::testing::KilledBySignal(SIGTERM), "");
@@ -175,6 +315,69 @@ TEST(Demo, AKilledRecordingStillPlaysUpToItsLastSecond) {
     std::string why;
     ASSERT_TRUE(ParseDemo(ReadFile(path), demo, why)) << why;
     EXPECT_TRUE(!demo.ended && demo.lastTick == 120);
+}
+
+namespace {
+
+// A recording whose disk holds only a few more bytes at tick 120 (part of that second's lines
+// go out), and then has room again. Exits 0 when it says the demo was saved whole, 1 when it was
+// not and has said so already, 8 when it has more to say.
+void RecordOnAFillingDisk(const std::string& path) {
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    DemoRun run;
+    std::string why;
+    if (!StartRecording(run, path, 5, RankingRow{}.data(), "test", why)) std::exit(9);
+    StartRounds(RankingRow{}, 5);
+    press = RoundKeys;
+    PlayTicks(run, 119);
+    rlimit limit{static_cast<rlim_t>(run.written + 20), RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    PlayTicks(run, 121);
+    limit.rlim_cur = RLIM_INFINITY;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    PlayTicks(run, 200);
+    const bool saved = FinishRecording(run, RankingTable, why);
+    std::exit(saved ? 0 : why.empty() ? 1 : 8);
+}
+
+}  // namespace
+
+// The disk fills, then has room again: the demo ends at the last tick written whole, plays, and
+// the game says so once and leaves with a status that is not 0.
+TEST(Demo, AFullDiskEndsTheRecordingWhereItWasWholeAndSaysSo) {
+    TempFolder folder;
+    const std::string path = folder / "full.demo";
+    EXPECT_EXIT(RecordOnAFillingDisk(path), ::testing::ExitedWithCode(1),
+        "^torvinel: could not write the demo .*full.demo: File too large; the demo ends at tick 60\n$");
+    Demo demo;
+    std::string why;
+    ASSERT_TRUE(ParseDemo(ReadFile(path), demo, why)) << why;
+    EXPECT_TRUE(!demo.ended && demo.lastTick == 60) << demo.lastTick;
+}
+
+// Only a demo may be replaced, at the start and again at the end: a file that took the name
+// during the run is the player's.
+TEST(Demo, ARecordingReplacesNothingButADemo) {
+    TempFolder folder;
+    const std::string path = folder / "notes.txt";
+    std::string why;
+    for (bool atStart : {true, false}) {
+        ::unlink(path.c_str());
+        if (atStart) WriteFile(path, "my notes\n");
+        DemoRun run;
+        const bool started = StartRecording(run, path, 1, RankingRow{}.data(), "test", why);
+        EXPECT_EQ(started, !atStart) << why;
+        if (atStart) {
+            EXPECT_EQ(why, "it is there and is not a demo; it is left as it is");
+        } else {
+            WriteFile(path, "my notes\n");
+            EXPECT_FALSE(FinishRecording(run, RankingTable, why));
+            EXPECT_EQ(why, "it was taken during the run (it is there and is not a demo; it is left as it is); "
+                           "the recording is left in " + run.temp);
+            EXPECT_EQ(ReadFile(run.temp).substr(0, 16), "torvinel-demo 2\n");
+        }
+        EXPECT_EQ(ReadFile(path), "my notes\n");
+    }
 }
 
 TEST(Demo, TimeDemoSummary) {

@@ -69,7 +69,14 @@ TEST(StartUp, CommandLine) {
         {{"torvinel", "--play", "a", "--record", "b"}, false, CommandAction::Refuse, "--record cannot be combined with --play", DemoMode::Play, 0},
         {{"w", "--size", "800x600", "--timedemo", "a"}, true, CommandAction::Play, "", DemoMode::TimeDemo, 800},
         {{"w", "--record", "a", "--size", "800x600"}, true, CommandAction::Refuse, "--record cannot be combined with --size", DemoMode::Record, 800},
-        {{"w", "--size", "511x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 16384, not '511x600'", DemoMode::None, 0},
+        {{"w", "--size", "511x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '511x600'", DemoMode::None, 0},
+        {{"w", "--size", "8192x512"}, true, CommandAction::Play, "", DemoMode::None, 8192},
+        // Strictly digits, x, digits, within the bounds: never a number wrapped round, a sign or a tail.
+        {{"w", "--size", "4294967808x4294967808"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '4294967808x4294967808'", DemoMode::None, 0},
+        {{"w", "--size", "8193x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '8193x600'", DemoMode::None, 0},
+        {{"w", "--size", "+800x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '+800x600'", DemoMode::None, 0},
+        {{"w", "--size", "800x600x"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '800x600x'", DemoMode::None, 0},
+        {{"w", "--size", "800x\033]0;hi"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '800x\\x1b]0;hi'", DemoMode::None, 0},
         {{"torvinel", "--size", "800x600"}, false, CommandAction::Refuse, "--size is for the windowed game, torvinel-windowed", DemoMode::None, 0},
     };
     for (const auto& c : cases) {
