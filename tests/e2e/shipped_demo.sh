@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# The whole-game check that a change left the play alone: the shipped demo, recorded by a Release
-# build, played with --timedemo on this build, on a Debug build and on an AddressSanitizer build
-# (each made beside this one the first time), must stay in step to its last scores.
+# The whole-game check that a change left the play alone, and that every build plays alike: the
+# shipped demo, recorded by a Release build, played with --timedemo on this build, on a Debug
+# build, an AddressSanitizer build, a clang build with -ffast-math, an FMA build (-march=x86-64-v3
+# -Ofast, when the CPU has it), an x87 build (-mfpmath=387), and on this build with flush-to-zero
+# set as the game loads (each build made beside this one the first time). Every run must stay in
+# step to its last scores.
 source "$(dirname "$0")/lib/common.bash"
 
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -19,26 +22,52 @@ variant() {
     cmake --build "$dir" -j"$(nproc)" --target torvinel-windowed >/dev/null
   fi
 }
-variant debug -DCMAKE_BUILD_TYPE=Debug || fail "the Debug build builds"
-variant asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=address -fno-omit-frame-pointer" \
-  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address || fail "the AddressSanitizer build builds"
+runs=("this build|$E2E_BUILD|")
+add() { variant "$@" && runs+=("$1|$E2E_BUILD/$1|") || fail "the $1 build builds"; }
+add debug -DCMAKE_BUILD_TYPE=Debug
+add asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=address -fno-omit-frame-pointer" \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address
+# What a packager's or player's flags may ask for: none of it may change the play.
+add clang -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-ffast-math
+if [ "$(uname -m)" != x86_64 ]; then
+  echo "skip: not an x86-64 machine: no FMA, x87 or flush-to-zero build here"
+else
+  # The dynamic loader knows which x86-64 levels this CPU runs.
+  if /lib64/ld-linux-x86-64.so.2 --help 2>/dev/null | grep -q 'x86-64-v3 (supported'; then
+    add fma -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=-march=x86-64-v3 -Ofast"
+  else
+    echo "skip: this CPU lacks x86-64-v3 (FMA, AVX2): the FMA build is not played"
+  fi
+  add x87 -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-mfpmath=387
+  # Flush-to-zero and denormals-are-zero set as a library loads, as one built with -ffast-math does.
+  mkdir -p "$E2E_BUILD/ftz"
+  cat >"$E2E_WORK/ftz.c" <<'EOF'
+#include <xmmintrin.h>
+__attribute__((constructor)) static void FlushToZero(void) { _mm_setcsr(_mm_getcsr() | 0x8040); }
+EOF
+  printf 'int main(void) { volatile float least = 1.17549435e-38f; return least / 2.0f != 0.0f; }\n' >"$E2E_WORK/flushed.c"
+  cc -shared -fPIC -O2 -o "$E2E_BUILD/ftz/flush-to-zero.so" "$E2E_WORK/ftz.c" &&
+    cc -O0 -o "$E2E_WORK/flushed" "$E2E_WORK/flushed.c" || fail "the flush-to-zero library builds"
+  check "the flush-to-zero library flushes a program's subnormal numbers" \
+    env LD_PRELOAD="$E2E_BUILD/ftz/flush-to-zero.so" "$E2E_WORK/flushed"
+  runs+=("flush-to-zero|$E2E_BUILD|$E2E_BUILD/ftz/flush-to-zero.so")
+fi
 
 recorded=$(grep ' end ' "$demo" | sed -E 's/^[0-9]+ end //')
 # Leaks are another check's business (the drivers keep some memory to the end); any other error
 # of the sanitizer ends the run with status 99.
 export ASAN_OPTIONS=detect_leaks=0:exitcode=99
-for build in "$E2E_BUILD" "$E2E_BUILD/debug" "$E2E_BUILD/asan"; do
-  name=${build#"$E2E_BUILD"}
-  name=${name:-/this build}
-  # The smallest window in the slower builds: the play cannot depend on it, and it draws fastest.
+for run in "${runs[@]}"; do
+  IFS='|' read -r name build preload <<<"$run"
+  # The smallest window beside this build's own: the play cannot depend on it, and it draws fastest.
   size=()
-  [ "$build" != "$E2E_BUILD" ] && size=(--size 512x512)
-  "$build/torvinel-windowed" --timedemo "$demo" "${size[@]}" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt"
+  [ "$name" != "this build" ] && size=(--size 512x512)
+  LD_PRELOAD="$preload" "$build/torvinel-windowed" --timedemo "$demo" "${size[@]}" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt"
   status=$?
   cat "$E2E_WORK/out.txt"
-  check "${name#/}: the shipped demo plays to its end in step (status $status)" test "$status" = 0
-  check "${name#/}: its summary says so" grep -q "; in step$" "$E2E_WORK/out.txt"
-  check "${name#/}: nothing on stderr" test ! -s "$E2E_WORK/err.txt"
+  check "$name: the shipped demo plays to its end in step (status $status)" test "$status" = 0
+  check "$name: its summary says so" grep -q "; in step$" "$E2E_WORK/out.txt"
+  check "$name: nothing on stderr" test ! -s "$E2E_WORK/err.txt"
   [ -s "$E2E_WORK/err.txt" ] && sed 's/^/  stderr: /' "$E2E_WORK/err.txt"
 done
 check "the shipped demo holds three games or more ($recorded)" \
