@@ -166,6 +166,14 @@ TEST(Pads, PlayersMappingFile) {
         EXPECT_EQ(mapping != nullptr, guid == mine);
         SDL_free(mapping);
     }
+    // Each mapping added costs a search of all the others: past a thousand the rest are left out.
+    std::string many;
+    char line[96];
+    for (int i = 0; i < 1002; ++i)
+        many += (std::snprintf(line, sizeof line, "06000000%024x,Pad %d,a:b0,platform:Linux\n", i, i), line);
+    testsupport::WriteFile(folder / "many.txt", many);
+    EXPECT_EQ(testsupport::Stderr([&] { LoadPadMappings(folder / "many.txt"); }),
+              "torvinel: " + folder / "many.txt" + ": only the first 1000 controller mappings are used; 2 more are left out\n");
 }
 
 TEST(Input, JoystickAxesAndButtons) {
