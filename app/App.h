@@ -2,8 +2,8 @@
 // Program entry, window and the GLUT callbacks that drive the game.
 
 // Runs the game. Returns 0 after --help or --version, 2 for an unknown option, 1 when the game's
-// files or the X display cannot be found, -1 when GLEW cannot be initialised; otherwise never
-// returns.
+// files or the X display cannot be found, -1 when GLEW cannot be initialised; when a recording's
+// window is closed, 0, or 1 if the demo could not be saved whole; otherwise never returns.
 int RunGame(int argc, char** argv, bool fullScreen);
 
 // One tick: run by the idle rest once 16 ms have passed since the previous one (the value is not

@@ -324,7 +324,7 @@ const KeySet& DemoTickKeys(DemoRun& run, const KeySet& live) {
     }
     if (run.mode == DemoMode::Record) {
         const std::string changes = KeyChanges(run.keys, live);
-        if (!changes.empty()) run.pending += std::to_string(run.tick) + " " + changes + "\n";
+        if (!changes.empty() && run.failure.empty()) run.pending += std::to_string(run.tick) + " " + changes + "\n";
         run.keys = live;
     }
     return live;

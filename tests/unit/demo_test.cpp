@@ -1,6 +1,6 @@
 // Demos: the file's form and everything a shared one may not do, a run recorded and played back in
-// step, a drift caught at its tick and a drift between checks caught by the running hash, and
-// recordings that survive being killed, a full disk and their name being taken.
+// step, a drift caught at its tick and a drift between checks caught by the running hash, a name
+// that is not a demo's kept, and recordings that survive being killed and a full disk.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -196,14 +196,25 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
         press = [](long tick, KeySet& keys) { keys.keys[' '] = tick % 2; };
         meddle = drift ? +[](long tick, bool stepped) { if (tick == 100 && !stepped) GameRandom(); } : nullptr;
         const std::string said = Stderr([&] { PlayTicks(play, 1000); });
-        EXPECT_TRUE(DemoPlayedOut(play));
-        EXPECT_EQ(FinishPlayback(play, RankingTable), !drift);
+        EXPECT_TRUE(DemoPlayedOut(play) && FinishPlayback(play, RankingTable) == !drift);
         EXPECT_EQ(said.substr(0, said.find("score is ") + 9), drift ? "torvinel: demo " + path + " went out of step at tick 120 in the ranking scene: score is " : "") << said;
         EXPECT_EQ(Lines(said), drift ? 1 : 0) << said;
     }
     press = nullptr, meddle = nullptr;
     delete currentScene;
     currentScene = nullptr;
+    // Anything but a demo under the name is kept, there at the start or put there during the run.
+    WriteFile(path, "my notes\n");
+    DemoRun refused, taken;
+    EXPECT_FALSE(StartRecording(refused, path, 1, table.data(), "test", why));
+    EXPECT_EQ(why, "it is there and is not a demo; it is left as it is");
+    ::unlink(path.c_str());
+    ASSERT_TRUE(StartRecording(taken, path, 1, table.data(), "test", why)) << why;
+    WriteFile(path, "my notes\n");
+    EXPECT_FALSE(FinishRecording(taken, RankingTable, why));
+    EXPECT_EQ(why, "it was taken during the run (it is there and is not a demo; it is left as it is); "
+                   "the recording is left in " + taken.temp);
+    EXPECT_TRUE(ReadFile(path) == "my notes\n" && ReadFile(taken.temp).substr(0, 16) == "torvinel-demo 2\n");
 }
 
 namespace {
@@ -269,15 +280,19 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
             EXPECT_NE(said.find("(the play differed on a tick since the last check)"), std::string::npos) << said;
         }
     }
-    // The headless player plays it as DemoTick did, and so does a remake of the format 1 demo.
+    // The headless player plays the run as DemoTick did, up to Escape held at its last two ticks,
+    // and a remake of the format 1 demo is the format 2 one.
+    const std::size_t last = format2.rfind("\n", format2.size() - 2) + 1;
+    const std::string left = format2.substr(0, last) + "460 +escape\n461" + format2.substr(last + 3);
+    WriteFile(folder / "left1.demo", "torvinel-demo 1" + std::regex_replace(left.substr(15), std::regex(" run=[0-9a-f]+"), ""));
     DemoRun again, remade;
-    ASSERT_TRUE(LoadDemo(again, folder / "format1.demo", why)) << why;
+    ASSERT_TRUE(LoadDemo(again, folder / "left1.demo", why)) << why;
     again.mode = DemoMode::TimeDemo;
     ASSERT_TRUE(StartRecording(remade, folder / "remade.demo", again.demo.seed, table.data(), "test", why)) << why;
     EXPECT_TRUE(PlayDemoHeadless(again, 100000, &remade)) << again.report;
     ASSERT_TRUE(FinishRecording(remade, RankingTable, why)) << why;
     const std::string body = ReadFile(folder / "remade.demo");
-    EXPECT_EQ(body.substr(body.find("\nseed")), format2.substr(format2.find("\nseed")));
+    EXPECT_EQ(body.substr(body.find("\nseed")), left.substr(left.find("\nseed")));
     press = nullptr, meddle = nullptr;
     EndHeadlessPlay();
 }
@@ -352,32 +367,8 @@ TEST(Demo, AFullDiskEndsTheRecordingWhereItWasWholeAndSaysSo) {
     Demo demo;
     std::string why;
     ASSERT_TRUE(ParseDemo(ReadFile(path), demo, why)) << why;
-    EXPECT_TRUE(!demo.ended && demo.lastTick == 60) << demo.lastTick;
-}
-
-// Only a demo may be replaced, at the start and again at the end: a file that took the name
-// during the run is the player's.
-TEST(Demo, ARecordingReplacesNothingButADemo) {
-    TempFolder folder;
-    const std::string path = folder / "notes.txt";
-    std::string why;
-    for (bool atStart : {true, false}) {
-        ::unlink(path.c_str());
-        if (atStart) WriteFile(path, "my notes\n");
-        DemoRun run;
-        const bool started = StartRecording(run, path, 1, RankingRow{}.data(), "test", why);
-        EXPECT_EQ(started, !atStart) << why;
-        if (atStart) {
-            EXPECT_EQ(why, "it is there and is not a demo; it is left as it is");
-        } else {
-            WriteFile(path, "my notes\n");
-            EXPECT_FALSE(FinishRecording(run, RankingTable, why));
-            EXPECT_EQ(why, "it was taken during the run (it is there and is not a demo; it is left as it is); "
-                           "the recording is left in " + run.temp);
-            EXPECT_EQ(ReadFile(run.temp).substr(0, 16), "torvinel-demo 2\n");
-        }
-        EXPECT_EQ(ReadFile(path), "my notes\n");
-    }
+    const std::string text = ReadFile(path);
+    EXPECT_TRUE(!demo.ended && demo.lastTick == 60 && text.back() == '\n') << text;
 }
 
 TEST(Demo, TimeDemoSummary) {
