@@ -286,6 +286,7 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     const std::string left = format2.substr(0, last) + "460 +escape\n461" + format2.substr(last + 3);
     WriteFile(folder / "left1.demo", "torvinel-demo 1" + std::regex_replace(left.substr(15), std::regex(" run=[0-9a-f]+"), ""));
     DemoRun again, remade;
+    quitStatus = [] { return 7; };  // the game's own exit, which the headless player must not reach
     ASSERT_TRUE(LoadDemo(again, folder / "left1.demo", why)) << why;
     again.mode = DemoMode::TimeDemo;
     ASSERT_TRUE(StartRecording(remade, folder / "remade.demo", again.demo.seed, table.data(), "test", why)) << why;
@@ -293,7 +294,7 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     ASSERT_TRUE(FinishRecording(remade, RankingTable, why)) << why;
     const std::string body = ReadFile(folder / "remade.demo");
     EXPECT_EQ(body.substr(body.find("\nseed")), left.substr(left.find("\nseed")));
-    press = nullptr, meddle = nullptr;
+    press = nullptr, meddle = nullptr, quitStatus = nullptr;
     EndHeadlessPlay();
 }
 
