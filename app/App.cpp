@@ -66,8 +66,8 @@ int EndOfPlayback() {
 // checks what came of it.
 void PlayOneTick() {
     demo.inTick = true;
-    PollPads(PadKeys());
-    GatherInput(DemoTickKeys(demo, LiveKeys()));
+    PollPads(PadKeys(), KeyPresses());
+    GatherInput(DemoTickKeys(demo, TickKeys()));
     ProfiledStep(StepScenes);
     // A timedemo is a check: there is no point running on once it has gone out of step.
     if (!DemoAfterStep(demo, currentScene, RankingTable) && demo.mode == DemoMode::TimeDemo)
