@@ -16,6 +16,7 @@
 #include "app/Globals.h"
 #include "app/Input.h"
 #include "app/Profile.h"
+#include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
 #include "mesh/Field.h"
@@ -70,8 +71,9 @@ void PlayOneTick() {
     GatherInput(DemoTickKeys(demo, TickKeys()));
     ProfiledStep(StepScenes);
     // A timedemo is a check: there is no point running on once it has gone out of step.
-    if (!DemoAfterStep(demo, currentScene, RankingTable) && demo.mode == DemoMode::TimeDemo)
-        std::exit(EndOfPlayback());
+    const bool inStep = DemoAfterStep(demo, currentScene, RankingTable);
+    StateLineTick(demo.tick, currentScene);
+    if (!inStep && demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
     demo.inTick = false;
     ++demo.tick;
 }
@@ -209,6 +211,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
 
     std::atexit(OnExit);
     ProfileStart();
+    StateLineStart();
     const double windowStart = ProfileNowMs();
     // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
