@@ -112,7 +112,8 @@ e2e_wait_window() {
 }
 
 # Waits up to $2 seconds (E2E_WAIT at least) for file $1 to contain $3.
-e2e_wait_for_text() { e2e_until "$2" grep -q -a -- "$3" "$1"; }
+e2e_wait_for_text() { e2e_until "$2" e2e_has_text "$1" "$3"; }
+e2e_has_text() { grep -q -a -- "$2" "$1" 2>/dev/null; }
 
 # --- The game's state --------------------------------------------------------------------------
 # A state line: "812 ranking angle=12 ... banner=3120 slide=300 keys=space,left".
