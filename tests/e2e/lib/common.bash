@@ -12,6 +12,7 @@ E2E_WORK=$(mktemp -d /tmp/torvinel-e2e.XXXXXX)
 E2E_FAILS=0
 E2E_PASSES=0
 E2E_PIDS=()
+E2E_XPIDS=()
 E2E_LAUNCHES=0
 # Seconds any wait on the game gives up after: far beyond what a busy machine needs.
 E2E_WAIT="${E2E_WAIT:-180}"
@@ -24,7 +25,7 @@ e2e_cleanup() {
   # Never stopped halfway, even under set -e: a game that has already ended is no error.
   set +e
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  [ -n "${E2E_XPID:-}" ] && kill "$E2E_XPID" 2>/dev/null
+  for pid in "${E2E_XPIDS[@]}"; do kill "$pid" 2>/dev/null; done
   # What the games did, tick by tick, for whoever looks into a failure.
   if [ "$E2E_FAILS" -gt 0 ]; then
     for f in "$E2E_WORK"/state-*.txt; do
@@ -54,19 +55,19 @@ ok() { E2E_PASSES=$((E2E_PASSES + 1)); echo "ok: $*"; }
 fail() { E2E_FAILS=$((E2E_FAILS + 1)); echo "FAIL: $*"; }
 check() { local what="$1"; shift; if "$@"; then ok "$what"; else fail "$what"; fi; }
 
-# True once the X server answers, or false at once when it has ended.
-e2e_x_answers() { xdpyinfo >/dev/null 2>&1 || ! kill -0 "$E2E_XPID" 2>/dev/null; }
-
-# Starts Xvfb on a free display with a screen of the given size and exports DISPLAY.
+# Starts Xvfb with a screen of the given size and exports DISPLAY. The server picks a free display
+# itself, so scripts started together never share one.
 e2e_start_x() {
-  local width="$1" height="$2" n
-  for n in $(seq 90 190); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp >/dev/null 2>&1 &
-    E2E_XPID=$!
-    export DISPLAY=":$n"
-    e2e_until "" e2e_x_answers && return 0
-  done
+  local width="$1" height="$2" number
+  number=$(mktemp "$E2E_WORK/display.XXXXXX")
+  Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  E2E_XPID=$!
+  E2E_XPIDS+=("$E2E_XPID")
+  x_up() { [ -s "$number" ] || ! kill -0 "$E2E_XPID" 2>/dev/null; }
+  if e2e_until "" x_up && [ -s "$number" ]; then
+    export DISPLAY=":$(head -n 1 "$number")"
+    xdpyinfo >/dev/null 2>&1 && return 0
+  fi
   echo "could not start Xvfb" >&2
   exit 1
 }
