@@ -2,7 +2,8 @@
 # Does the suite pass on a busy machine? Runs the README's test command while busy loops keep
 # every core occupied, and prints each test's verdict and time, the load and the whole run's time.
 #   tools/load-check.sh                   ./tools/torvinel.sh test in this tree
-#   tools/load-check.sh --clone           the same in a fresh clone of the last commit, as CI runs it
+#   tools/load-check.sh --clone           the same in a fresh clone of the last commit for each run,
+#                                         as CI runs it
 #   tools/load-check.sh --build DIR       only ctest -j2 in an already built tree
 # Options: --runs N (runs in a row, default 1), --loops N (busy loops, default two for each core;
 # 0 runs on an idle machine, for a figure to set beside), --ctest ARGS (passed on to ctest with
@@ -32,13 +33,11 @@ stop_loops() {
 }
 trap stop_loops EXIT
 
-tree="$here"
-if [ "$mode" = clone ]; then
-  tree="$scratch/torvinel"
-  git clone --quiet "$here" "$tree"
-  git -C "$tree" checkout --quiet "$(git -C "$here" rev-parse HEAD)"
-  echo "fresh clone of $(git -C "$tree" log -1 --format='%h %s') in $tree"
-fi
+# A fresh clone of the last commit in folder $1.
+clone() {
+  git clone --quiet "$here" "$1"
+  git -C "$1" checkout --quiet "$(git -C "$here" rev-parse HEAD)"
+}
 
 loadavg() { cut -d' ' -f1-3 /proc/loadavg; }
 
@@ -54,6 +53,12 @@ for run in $(seq 1 "$runs"); do
   log="$scratch/run-$run.log"
   start=$SECONDS
   status=0
+  tree="$here"
+  if [ "$mode" = clone ]; then
+    tree="$scratch/clone-$run"
+    clone "$tree"
+    echo "run $run: a fresh clone of $(git -C "$tree" log -1 --format='%h %s') in $tree"
+  fi
   if [ "$mode" = build ]; then
     # shellcheck disable=SC2086
     (cd "$build" && SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" ctest --output-on-failure -j2 $ctest_args) \
