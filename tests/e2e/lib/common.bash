@@ -83,13 +83,15 @@ e2e_data_copy() {
 
 # Starts a game executable in the background with its stdout and stderr in the given files and
 # any further arguments; sets pid and makes sure the game is stopped when the script ends. Its state
-# lines go to E2E_STATE, which the waits below read.
+# lines go to E2E_STATE, which the waits below read; with E2E_NO_STATE=1 (for a benchmark, which
+# must time the game alone) it writes none.
 e2e_launch() {
   E2E_LAUNCHES=$((E2E_LAUNCHES + 1))
   E2E_STATE="$E2E_WORK/state-$E2E_LAUNCHES.txt"
   E2E_OUT="$2"
-  : >"$E2E_STATE"
-  TORVINEL_STATE="$E2E_STATE" "$1" "${@:4}" >"$2" 2>"$3" &
+  local state="$E2E_STATE"
+  if [ "${E2E_NO_STATE:-}" = 1 ]; then state=""; else : >"$E2E_STATE"; fi
+  TORVINEL_STATE="$state" "$1" "${@:4}" >"$2" 2>"$3" &
   pid=$!
   E2E_GAME=$pid
   E2E_PIDS+=("$pid")
