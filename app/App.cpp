@@ -16,6 +16,7 @@
 #include "app/Globals.h"
 #include "app/Input.h"
 #include "app/Profile.h"
+#include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
 #include "mesh/Arithmetic.h"
@@ -74,10 +75,12 @@ int EndOfRecording() {
 // One tick of play: this tick's keys reach the scenes, the scenes step, and the demo records or
 // checks what came of it.
 void PlayOneTick() {
-    PollPads(PadKeys());
+    PollPads(PadKeys(), KeyPresses());
+    const long tick = demo.tick;
+    const bool inStep = DemoTick(demo, TickKeys(), [] { ProfiledStep(StepScenes); });
+    StateLineTick(tick, currentScene);
     // A timedemo is a check: there is no point running on once it has gone out of step.
-    if (!DemoTick(demo, LiveKeys(), [] { ProfiledStep(StepScenes); }) && demo.mode == DemoMode::TimeDemo)
-        std::exit(EndOfPlayback());
+    if (!inStep && demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
 }
 
 // Before a tick of playback: the player's own Escape (or a pad's Back), held as in the game,
@@ -211,6 +214,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
 
     std::atexit(OnExit);
     ProfileStart();
+    StateLineStart();
     const double windowStart = ProfileNowMs();
     // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

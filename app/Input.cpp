@@ -35,12 +35,36 @@ KeySet& PadKeys() {
     return keys;
 }
 
+void MergeKeys(KeySet& into, const KeySet& from) {
+    for (int k = 0; k < 256; ++k) into.keys[k] |= from.keys[k];
+    for (int a = 0; a < 4; ++a) into.arrows[a] |= from.arrows[a];
+}
+
 KeySet LiveKeys() {
     KeySet live = KeyboardKeys();
-    const KeySet& pads = PadKeys();
-    for (int k = 0; k < 256; ++k) live.keys[k] |= pads.keys[k];
-    for (int a = 0; a < 4; ++a) live.arrows[a] |= pads.arrows[a];
+    MergeKeys(live, PadKeys());
     return live;
+}
+
+KeySet& KeyPresses() {
+    static KeySet keys{};
+    return keys;
+}
+
+KeySet TapRule(const KeySet& held, const KeySet& before, KeySet& presses) {
+    KeySet now = held;
+    for (int k = 0; k < 256; ++k) now.keys[k] |= presses.keys[k] & !before.keys[k];
+    for (int a = 0; a < 4; ++a) now.arrows[a] |= presses.arrows[a] & !before.arrows[a];
+    presses = KeySet{};
+    return now;
+}
+
+KeySet TickKeys() {
+    const InputState& in = Input();
+    KeySet before{};
+    std::memcpy(before.keys, in.keys, sizeof before.keys);
+    std::memcpy(before.arrows, in.arrows, sizeof before.arrows);
+    return TapRule(LiveKeys(), before, KeyPresses());
 }
 
 void AddPadKeys(const PadReading& pad, KeySet& keys) {
@@ -87,7 +111,7 @@ void CopyInputHistory() {
     std::memcpy(in.prevArrows, in.arrows, sizeof in.arrows);
 }
 
-void OnKeyDown(unsigned char key, int, int) { KeyboardKeys().keys[key] = 1; }
+void OnKeyDown(unsigned char key, int, int) { KeyboardKeys().keys[key] = KeyPresses().keys[key] = 1; }
 
 void OnKeyUp(unsigned char key, int, int) {
     // The release comes translated with the modifiers held at that moment, not at the press: d
@@ -146,7 +170,7 @@ void RecordPointer(int x, int y) {
 
 void OnSpecialKeyDown(int key, int, int) {
     const int slot = ArrowSlot(key);
-    if (slot >= 0) KeyboardKeys().arrows[slot] = 1;
+    if (slot >= 0) KeyboardKeys().arrows[slot] = KeyPresses().arrows[slot] = 1;
 }
 
 void OnSpecialKeyUp(int key, int, int) {

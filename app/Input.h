@@ -71,6 +71,23 @@ KeySet& PadKeys();
 // never lets go of a key still held on the other.
 KeySet LiveKeys();
 
+// Adds to `into` every key and arrow `from` holds.
+void MergeKeys(KeySet& into, const KeySet& from);
+
+// Every key and arrow that went down since a tick last took it, from the keyboard and the pads.
+KeySet& KeyPresses();
+
+// The tap rule. A tick sees what `held` holds; a key pressed since the last tick (`presses`) and
+// let go again reads as down at this tick all the same, so it is newly pressed once and up at the
+// next tick: on a slow machine a tap is shorter than a tick, and is not lost. A key that was down
+// at the previous tick (`before`) and is up now was let go, whatever came in between: a press
+// there is most likely an auto-repeat the window system sent late. Empties `presses`.
+KeySet TapRule(const KeySet& held, const KeySet& before, KeySet& presses);
+
+// The keys of this tick for the scenes (and for a recording): the live keys under the tap rule,
+// against what the scenes read at the previous tick.
+KeySet TickKeys();
+
 // The controls of a game controller the game uses, by position: the bottom and top face buttons
 // are A and Y on an Xbox pad, Cross and Triangle on a PlayStation pad, B and X on a Nintendo one.
 enum PadButton {
@@ -88,7 +105,8 @@ struct PadReading {
 inline constexpr int kPadStickDeadZone = 16384;
 
 // Adds to `keys` what one pad holds down: the stick and the d-pad are the arrows, the shoulders a
-// and d, the bottom face button and Start are Space, the top face button is p, Back is Escape.
+// and d, the bottom face button and Start are Space, the top face button is p, Back is Escape. A
+// reading of the one control that just moved gives what that move pressed.
 void AddPadKeys(const PadReading& pad, KeySet& keys);
 
 // Start of a tick: what `held` holds down is the key state the scenes read this tick.
@@ -102,9 +120,9 @@ bool AnyKeyDown();
 // releases of the keys still held go to another window and never arrive here.
 void ReleaseAllKeys();
 
-// GLUT callbacks; they only record, into KeyboardKeys(). A key's press sets the byte of the character it arrives as
-// (with Shift, the upper case); its release lets go of that byte whatever modifiers are down by
-// then.
+// GLUT callbacks; they only record, into KeyboardKeys() and KeyPresses(). A key's press sets the
+// byte of the character it arrives as (with Shift, the upper case); its release lets go of that
+// byte whatever modifiers are down by then.
 void OnKeyDown(unsigned char key, int x, int y);
 void OnKeyUp(unsigned char key, int x, int y);
 void OnSpecialKeyDown(int key, int x, int y);

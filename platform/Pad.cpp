@@ -36,31 +36,56 @@ bool PadsReady() {
         // starts a game on a Nintendo pad too (a player's own setting of the hint still wins).
         SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
         if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
-        // The pads are read directly; nothing takes SDL's events, which would only pile up.
-        SDL_JoystickEventState(SDL_IGNORE);
-        SDL_GameControllerEventState(SDL_IGNORE);
+        // The pads are read directly; their events only tell of presses let go before the poll.
+        // The controllers' events are made from the joysticks' ones, so both are on.
+        SDL_JoystickEventState(SDL_ENABLE);
+        SDL_GameControllerEventState(SDL_ENABLE);
         return true;
     }();
     return ready;
 }
 
+const struct { PadButton button; SDL_GameControllerButton sdl; } kPadButtons[] = {
+    {PadSouth, SDL_CONTROLLER_BUTTON_A},
+    {PadNorth, SDL_CONTROLLER_BUTTON_Y},
+    {PadBack, SDL_CONTROLLER_BUTTON_BACK},
+    {PadStart, SDL_CONTROLLER_BUTTON_START},
+    {PadLeftShoulder, SDL_CONTROLLER_BUTTON_LEFTSHOULDER},
+    {PadRightShoulder, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER},
+    {PadUp, SDL_CONTROLLER_BUTTON_DPAD_UP},
+    {PadDown, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
+    {PadLeft, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+    {PadRight, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}};
+
 PadReading ReadPad(SDL_GameController* pad) {
-    static const struct { PadButton button; SDL_GameControllerButton sdl; } buttons[] = {
-        {PadSouth, SDL_CONTROLLER_BUTTON_A},
-        {PadNorth, SDL_CONTROLLER_BUTTON_Y},
-        {PadBack, SDL_CONTROLLER_BUTTON_BACK},
-        {PadStart, SDL_CONTROLLER_BUTTON_START},
-        {PadLeftShoulder, SDL_CONTROLLER_BUTTON_LEFTSHOULDER},
-        {PadRightShoulder, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER},
-        {PadUp, SDL_CONTROLLER_BUTTON_DPAD_UP},
-        {PadDown, SDL_CONTROLLER_BUTTON_DPAD_DOWN},
-        {PadLeft, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
-        {PadRight, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}};
     PadReading reading{};
-    for (const auto& b : buttons) reading.buttons[b.button] = SDL_GameControllerGetButton(pad, b.sdl) != 0;
+    for (const auto& b : kPadButtons) reading.buttons[b.button] = SDL_GameControllerGetButton(pad, b.sdl) != 0;
     reading.stickX = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
     reading.stickY = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
     return reading;
+}
+
+// What the moves since the last poll pressed, in the order the pads made them: each button that
+// went down and each push of the stick past the dead zone, whether still held or not. Every joystick
+// and controller event is taken, so none pile up.
+KeySet PadPressesSincePoll() {
+    KeySet pressed{};
+    SDL_Event events[64];
+    int count;
+    while ((count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_JOYAXISMOTION, SDL_FINGERDOWN - 1)) > 0) {
+        for (int i = 0; i < count; ++i) {
+            PadReading move{};
+            if (events[i].type == SDL_CONTROLLERBUTTONDOWN) {
+                for (const auto& b : kPadButtons)
+                    if (b.sdl == events[i].cbutton.button) move.buttons[b.button] = true;
+            } else if (events[i].type == SDL_CONTROLLERAXISMOTION) {
+                if (events[i].caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) move.stickX = events[i].caxis.value;
+                if (events[i].caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) move.stickY = events[i].caxis.value;
+            }
+            AddPadKeys(move, pressed);
+        }
+    }
+    return pressed;
 }
 
 bool Contains(const std::vector<SDL_JoystickID>& ids, SDL_JoystickID id) {
@@ -127,7 +152,7 @@ void LoadPadMappings(const std::string& path) {
                      path.c_str(), bad, firstBad);
 }
 
-void PollPads(KeySet& keys) {
+void PollPads(KeySet& keys, KeySet& presses) {
     keys = KeySet{};
     if (!PadsReady()) return;
     static bool mappingsLoaded = false;
@@ -159,6 +184,8 @@ void PollPads(KeySet& keys) {
     }
     passedOver.swap(stillPassedOver);
     for (const OpenPad& p : pads) AddPadKeys(ReadPad(p.pad), keys);
-    // Asked only while something is held, so an idle pad costs the X server nothing.
-    if (AnyDown(keys) && !GameWindowHasKeyboard()) keys = KeySet{};
+    KeySet pressed = PadPressesSincePoll();
+    // Asked only while something is held or pressed, so an idle pad costs the X server nothing.
+    if ((AnyDown(keys) || AnyDown(pressed)) && !GameWindowHasKeyboard()) keys = pressed = KeySet{};
+    MergeKeys(presses, pressed);
 }

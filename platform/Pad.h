@@ -7,11 +7,12 @@
 #include "app/Input.h"
 
 // Once a tick: opens the pads plugged in since the last poll, closes the ones pulled out (so what
-// they held is let go), and sets `keys` to what every open pad holds down, together (AddPadKeys).
+// they held is let go), sets `keys` to what every open pad holds down, together (AddPadKeys), and
+// adds to `presses` every button and stick push since the last poll, even one already let go.
 // While the game's window does not have the keyboard the pads press nothing, as the keys do not.
 // With no pad, no joystick support or no permission to open a device, `keys` stays empty and
 // nothing is said.
-void PollPads(KeySet& keys);
+void PollPads(KeySet& keys, KeySet& presses);
 
 // The player's own mappings: $XDG_CONFIG_HOME/torvinel/gamecontrollerdb.txt, or
 // ~/.config/torvinel/gamecontrollerdb.txt when XDG_CONFIG_HOME is unset or not absolute; empty

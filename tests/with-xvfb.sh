@@ -7,8 +7,9 @@ dir=$(mktemp -d /tmp/torvinel-xvfb.XXXXXX)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$dir"' EXIT
-for _ in $(seq 1 200); do
-  [ -s "$dir/display" ] && break
+# A minute at most: on a busy machine the server can take seconds to come up.
+until=$((SECONDS + 60))
+until [ -s "$dir/display" ] || [ "$SECONDS" -ge "$until" ]; do
   kill -0 "$xvfb" 2>/dev/null || { echo "with-xvfb: Xvfb did not start" >&2; exit 1; }
   sleep 0.05
 done

@@ -89,7 +89,7 @@ faults=(
   "pads-only-one-at-a-time|platform/Pad.cpp|if (!Contains(passedOver, id) && SDL_IsGameController(i))|if (pads.empty() && !Contains(passedOver, id) && SDL_IsGameController(i))"
   "pads-last-one-wins|platform/Pad.cpp|for (const OpenPad& p : pads) AddPadKeys(ReadPad(p.pad), keys);|for (const OpenPad& p : pads) keys = KeySet{}, AddPadKeys(ReadPad(p.pad), keys);"
   "pad-reads-the-wrong-face-button|platform/Pad.cpp|{PadNorth, SDL_CONTROLLER_BUTTON_Y},|{PadNorth, SDL_CONTROLLER_BUTTON_X},"
-  "pads-press-without-the-focus|platform/Pad.cpp|    if (AnyDown(keys) && !GameWindowHasKeyboard()) keys = KeySet{};\n|"
+  "pads-press-without-the-focus|platform/Pad.cpp|&& !GameWindowHasKeyboard()) keys = pressed = KeySet{};|&& false) keys = pressed = KeySet{};"
   "pad-mappings-for-any-platform|platform/Pad.cpp|return SDL_strcasecmp(platform.c_str(), SDL_GetPlatform()) != 0;|return false;"
   "pad-mapping-any-guid-taken|platform/Pad.cpp|if (LooksLikeMapping(line) && (++tried, |if ((++tried, "
   "pad-mapping-line-ends-kept|platform/Pad.cpp|        if (!line.empty() && line.back() == '\r') line.pop_back();\n|"
@@ -114,6 +114,15 @@ faults=(
   "arithmetic-sine-of-one-degree|mesh/Arithmetic.cpp|0x0p+0f, 0x1.1df0b2p-6f, 0x1.1de58cp-5f|0x0p+0f, 0x1.1df0b4p-6f, 0x1.1de58cp-5f"
   "arithmetic-spawn-ring-swapped|mesh/Field.cpp|const float c = kRingCos[place];|const float c = kRingSin[place];"
   "arithmetic-sphere-one-size|mesh/Sphere.cpp|&kSphereAngles[n - kFewestFacets]|&kSphereAngles[0]"
+  "tap-lost|app/Input.cpp|presses.keys[k] & !before.keys[k];|0;"
+  "tap-after-a-held-tick-read-as-down|app/Input.cpp|presses.keys[k] & !before.keys[k];|presses.keys[k];"
+  "tap-presses-kept-for-the-next-tick|app/Input.cpp|    presses = KeySet{};\n|"
+  "tap-rule-not-in-the-tick|app/Input.cpp|return TapRule(LiveKeys(), before, KeyPresses());|return LiveKeys();"
+  "tap-key-press-not-kept|app/Input.cpp|KeyboardKeys().keys[key] = KeyPresses().keys[key] = 1;|KeyboardKeys().keys[key] = 1;"
+  "tap-arrow-press-not-kept|app/Input.cpp|KeyboardKeys().arrows[slot] = KeyPresses().arrows[slot] = 1;|KeyboardKeys().arrows[slot] = 1;"
+  "tap-pad-presses-dropped|platform/Pad.cpp|    MergeKeys(presses, pressed);\n|"
+  "tap-pad-presses-without-the-focus|platform/Pad.cpp|keys = pressed = KeySet{};|keys = KeySet{};"
+  "tap-pad-stick-push-not-a-press|platform/Pad.cpp|                if (events[i].caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) move.stickY = events[i].caxis.value;\n|"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }

@@ -14,29 +14,23 @@ printf 'rubbish\0\377 12 x' >res/ranking.dat
 
 e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
 win=$(e2e_wait_window "$pid") || fail "window appeared"
-check "the game starts (frame-rate line)" e2e_wait_for_text "$E2E_WORK/out.txt" 10 "fps:"
-sleep 0.3
-pic="$E2E_ARTIFACTS/bad-files-title.png"
-e2e_snap "$pic"
-check "the prompt is on screen without the title picture" e2e_above "$(e2e_gold "$pic" 480x80+400+615)" 0.05
+check "the game starts (frame-rate line)" e2e_wait_for_text "$E2E_WORK/out.txt" "$E2E_WAIT" "fps:"
+# Screenshots until region $2 of the screen is gold enough ($3), for up to E2E_WAIT seconds; the
+# last one is kept as $1.
+gold_shot() { e2e_snap "$1" && e2e_above "$(e2e_gold "$1" "$2")" "$3"; }
+gold_shown() { e2e_until "" gold_shot "$E2E_ARTIFACTS/$1.png" "$2" "$3"; }
+e2e_wait_scene title && e2e_wait_ticks
+check "the prompt is on screen without the title picture" gold_shown bad-files-title 480x80+400+615 0.05
 e2e_tap space
-sleep 0.5
-pic="$E2E_ARTIFACTS/bad-files-game.png"
-e2e_snap "$pic"
-check "a game runs: the time display is drawn" e2e_above "$(e2e_gold "$pic" 576x100+704+85)" 0.04
+e2e_wait_scene game && e2e_wait_ticks
+check "a game runs: the time display is drawn" gold_shown bad-files-game 576x100+704+85 0.04
 e2e_tap p
 check "p ends it and the ranking is written again" \
-  e2e_wait_for_text res/ranking.dat 10 " "
-sleep 0.3
-check "the rubbish is replaced by eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' res/ranking.dat
-pic="$E2E_ARTIFACTS/bad-files-board.png"
-seen=no
-for _ in $(seq 1 20); do
-  e2e_snap "$pic"
-  e2e_above "$(e2e_gold "$pic" 480x600+780+0)" 0.08 && { seen=yes; break; }
-  sleep 0.2
-done
-check "without its banner and title pictures the board still shows the scores" test "$seen" = yes
+  e2e_wait_for_text res/ranking.dat "$E2E_WAIT" " "
+check "the rubbish is replaced by eight numbers in the '%d ' form" \
+  e2e_wait_for_text res/ranking.dat "$E2E_WAIT" '^\(-\?[0-9]\+ \)\{8\}$'
+check "without its banner and title pictures the board still shows the scores" \
+  gold_shown bad-files-board 480x600+780+0 0.08
 # Leaving from the ranking: a held Escape ends the game there too.
 e2e_hold Escape 0.3
 e2e_wait_exit "$pid" 10

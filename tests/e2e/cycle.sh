@@ -2,7 +2,8 @@
 # Two full rounds as a player plays them: the title over the tube, a game with the time counting
 # down, p, the ranking file, Space back to the title; then a game that cuts gems and runs out of
 # time by itself, its score going into the board by the ranking rule, the finish banner, the board,
-# and Space back to the title. Screenshots of each scene go to e2e-artifacts.
+# and Space back to the title. Screenshots of each scene go to e2e-artifacts. Each step waits on
+# what the game says it did (its state lines), never on the clock.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/look.bash"
 
@@ -40,18 +41,12 @@ board_shown() {
   e2e_above "$(e2e_gold "$pic" "$BOARD")" 0.08 && e2e_above "$(e2e_gold "$pic" "$PROMPT")" 0.04
 }
 
-# Polls screenshots for up to $2 seconds until test $1 (a function taking a shot name) passes.
-poll_shots() {
-  local test="$1" seconds="$2" name="$3" i
-  for i in $(seq 1 $((seconds * 4))); do
-    "$test" "$name" && return 0
-    sleep 0.25
-  done
-  return 1
-}
+# Polls screenshots until test $1 (a function taking a shot name $3) passes, for up to $2 seconds
+# (E2E_WAIT when empty).
+poll_shots() { e2e_until "$2" "$1" "$3"; }
 
-fps_lines() { tr '\r' '\n' <"$E2E_WORK/out.txt" | grep -c '^fps:'; }
-seconds_since() { awk -v s="$1" -v n="$EPOCHREALTIME" 'BEGIN { printf "%.1f", n - s }'; }
+# The ticks of the game that wrote the state since byte $1 that read key $2, in scene $3.
+ticks_reading() { e2e_since "$1" "k ~ /,$2,/ && v[\"scene\"] == \"$3\""; }
 
 export TORVINEL_PROFILE="$E2E_WORK/profile.log" TORVINEL_PROFILE_GL=1
 launched=$EPOCHREALTIME
@@ -59,32 +54,43 @@ e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt
 win=$(e2e_wait_window "$pid") || { fail "game window appeared"; e2e_finish; exit 1; }
 
 # --- Title ------------------------------------------------------------------------------------
-seen=no
-while awk -v s="$launched" -v n="$EPOCHREALTIME" 'BEGIN { exit !(n - s < 2.0) }'; do
-  if title_shown title; then seen=yes; break; fi
-done
-check "title picture and press-space prompt on screen within two seconds of launch" test "$seen" = yes
+check "title picture and press-space prompt on screen" poll_shots title_shown "" title
+echo "note: the title showed $(awk -v s="$launched" -v n="$EPOCHREALTIME" 'BEGIN { printf "%.1f", n - s }') s after launch"
 pic=$(shot title)
 check "the tube fills the screen behind the title" \
   e2e_above "$(e2e_fraction "$pic" 1280x720+0+0 'b>r+0.15 && b>g' 25%)" 0.5
 check "red gems are in the tube" e2e_above "$(e2e_fraction "$pic" 1280x720+0+0 'r>0.45 && g<0.25 && b<0.3' 25%)" 0.0001
-sleep 0.5
+e2e_wait_ticks 30
 pic2=$(shot title-later)
 check "the title picture moves underneath (the gems fall, the tube scrolls)" \
   e2e_above "$(compare -metric AE -fuzz 10% "$pic" "$pic2" null: 2>&1 | awk '{print int($1)}')" 1000
-# The frame-rate lines are counted from here to the end of the second game.
-fps_from=$(fps_lines) fps_since=$EPOCHREALTIME
 
 # --- First game: ended at once with p, its banner cut short with Space ---------------------------
-e2e_tap space
-sleep 0.3
+# Space let go at once, before any tick could read it down, still starts the game.
+mark=$(e2e_state_mark)
+e2e_quick_tap space
+check "a tap of Space shorter than a tick starts a game" e2e_wait_scene game
+check "the title read that Space down at one tick ($(ticks_reading "$mark" space title))" \
+  test "$(ticks_reading "$mark" space title)" = 1
+e2e_wait_ticks
 g0=$(shot game-start)
 e2e_tap p
-ended=$EPOCHREALTIME
-e2e_wait_for_text res/ranking.dat 5 " "
+check "p ends the game" e2e_wait_scene ranking
+s1=${GAME[score]}
+# Past the banner's first 45 ticks (it counts down from 3200) a press of Space leaves the ranking
+# at once; the board shows from 3050 down. The pictures are looked at after this, so that the
+# looking cannot make the press late.
+e2e_wait_state "" '[ "${GAME[banner]}" -le 3150 ]'
+mark=$(e2e_state_mark)
+e2e_tap space
+check "Space during the banner returns to the title" poll_shots title_shown "" title-again
+check "and the ranking read it while the banner ran" \
+  test "$(e2e_since "$mark" 'k ~ /,space,/ && v["scene"] == "ranking" && v["banner"] + 45 > 3050')" -ge 1
+
+# What the first game showed, and what it saved.
 check "the time display is drawn top right" e2e_above "$(e2e_gold "$g0" "$TIME")" 0.04
-check "the title and the prompt are gone" \
-  e2e_above 0.005 "$(e2e_teal "$g0" "$TITLE")" && e2e_above 0.005 "$(e2e_gold "$g0" "$PROMPT")"
+gone() { e2e_above 0.005 "$(e2e_teal "$g0" "$TITLE")" && e2e_above 0.005 "$(e2e_gold "$g0" "$PROMPT")"; }
+check "the title and the prompt are gone" gone
 # The bright fill of the digits only: their edges blend with whatever gem lies behind them.
 DIGIT='r>0.8 && g>0.6 && r>b+0.2'
 for cell in SCORE_0 TIME_D1 TIME_D2 TIME_D3; do e2e_mask "$g0" "${!cell}" "$E2E_WORK/$cell.png" "$DIGIT"; done
@@ -93,68 +99,54 @@ check "the time reads 00x.x: its first two digits are the score's 0" \
   -a "$(e2e_mask_diff "$E2E_WORK/SCORE_0.png" "$E2E_WORK/TIME_D2.png")" -lt 150
 check "and its seconds digit is not 0 at the start (006.0 or just below)" \
   test "$(e2e_mask_diff "$E2E_WORK/SCORE_0.png" "$E2E_WORK/TIME_D3.png")" -ge 300
-check "after p the ranking file holds eight numbers in the '%d ' form" ranking_ok
-first=$(cat res/ranking.dat 2>/dev/null)
-read -r s1 rest <<<"$first"
-check "the first game's score heads a fresh board with zeros below ($first)" \
-  test "$first" = "$s1 0 0 0 0 0 0 0 "
-# Past the banner's first 45 ticks a press of Space leaves the ranking at once.
-sleep "$(awk -v s="$ended" -v n="$EPOCHREALTIME" 'BEGIN { w = 1.0 - (n - s); print (w > 0 ? w : 0) }')"
-e2e_tap space
-check "Space during the banner returns to the title" poll_shots title_shown 5 title-again
+# The board's table as the rule makes it of table $1 and score $2, as the file writes it.
+ranked() {
+  awk -v s="$2" '{ for (i = 1; i <= 8; i++) { if (!done && s > $i) { t[++k] = s; done = 1 } if (k < 8) t[++k] = $i }
+    for (i = 1; i <= 8; i++) printf "%s ", t[i] }' <<<"$1"
+}
+saved_as() { [ "$(cat res/ranking.dat 2>/dev/null)" = "$1" ]; }
+first=$(ranked "0 0 0 0 0 0 0 0" "$s1")
+check "the first game's score ($s1) is saved at the head of a fresh board with zeros below" e2e_until "" saved_as "$first"
+check "the ranking file holds eight numbers in the '%d ' form" ranking_ok
 
 # --- Second game: the blade turned, the view turned, then left to run out of time ----------------
 e2e_tap space
-sleep 0.3
+e2e_wait_scene game
+e2e_wait_ticks
 g1=$(shot game-play)
-xdotool keydown d
-sleep 0.5
+# d held until the blade has turned a quarter of the way round (it turns 5 degrees a tick).
+e2e_press d
+e2e_wait_state "" '[ "${GAME[blade]%%/*}" -ge 90 ]'
+e2e_release d
+e2e_wait_ticks
 g2=$(shot game-blade-turned)
 # Two pictures with the view turning under the right arrow, to look at: the rings tilt and slide
 # sideways (the tube scrolls all the while, so no simple pixel count tells turning apart).
-xdotool keydown Right
-sleep 0.2
-shot view-turning-1 >/dev/null; sleep 0.3; shot view-turning-2 >/dev/null
-xdotool keyup Right keyup d
-saved() { [ "$(stat -c %Y res/ranking.dat 2>/dev/null)" != "$old_mtime" ]; }
-old_mtime=$(stat -c %Y res/ranking.dat 2>/dev/null)
-for i in $(seq 1 150); do saved && break; sleep 0.2; done
-# The banner: shots for three seconds first, looked at afterwards, so the looking cannot slow the
-# sampling.
-banner_from=$EPOCHREALTIME n=0
-while awk -v s="$banner_from" -v n="$EPOCHREALTIME" 'BEGIN { exit !(n - s < 3.0) }'; do
+e2e_press Right
+e2e_wait_ticks 12
+shot view-turning-1 >/dev/null
+e2e_wait_ticks 19
+shot view-turning-2 >/dev/null
+e2e_release Right
+# The game runs out of time by itself: 360 ticks and 40 more for each gem cut.
+check "the second game ends by itself" e2e_wait_scene ranking 1200
+s2=${GAME[score]}
+# The banner: shots while it runs (by the game's count), looked at afterwards, so the looking cannot
+# slow the sampling.
+n=0
+while e2e_read_state && [ "${GAME[scene]}" = ranking ] && [ "${GAME[banner]}" -gt 3050 ]; do
   e2e_snap "$shots/banner-$((n += 1)).png" "$BANNER"
-  sleep 0.1
 done
-fps=$(($(fps_lines) - fps_from)) elapsed=$(seconds_since "$fps_since")
-check "about one fps line a second on stdout (got $fps in $elapsed s)" \
-  awk -v n="$fps" -v t="$elapsed" 'BEGIN { exit !(n >= t - 1.5 && n <= t + 1.5) }'
 PINK='r>0.8 && g>0.3 && g<0.65 && b>0.35 && b<0.7'
 e2e_mask "$g1" 640x500+320+200 "$E2E_WORK/b1.png" "$PINK" 25%
 e2e_mask "$g2" 640x500+320+200 "$E2E_WORK/b2.png" "$PINK" 25%
 check "the blade is drawn in front of the camera" e2e_above "$(convert "$E2E_WORK/b1.png" -format '%[fx:mean]' info:)" 0.02
 check "holding d turns the blade" test "$(e2e_mask_diff "$E2E_WORK/b1.png" "$E2E_WORK/b2.png")" -gt 125
-second=$(cat res/ranking.dat 2>/dev/null)
-check "the second game ended by itself when its time ran out, and was saved" saved
-# The second score is not shown anywhere the script can read, and it may be below the first: it is
-# whichever value of the new board, ranked into the old one by the rule, gives the new board.
-s2=$(awk -v second="$second" '{
-    n = split(second, want, " ")
-    for (c = 1; c <= n; c++) {
-      s = want[c]; k = 0; done = 0; line = ""
-      for (i = 1; i <= 8; i++) { if (!done && s > $i) { t[++k] = s; done = 1 } if (k < 8) t[++k] = $i }
-      for (i = 1; i <= 8; i++) line = line t[i] " "
-      if (line == second) { print s; exit }
-    }
-  }' <<<"$first")
-check "the second score ${s2:-?} goes into the board by the ranking rule ($first -> $second)" test -n "$s2"
-# Gems cut on the way depend on where they happen to fall; the rule check above holds either way.
-if [ "${s2:-0}" -gt "${s1:-0}" ]; then
-  read -r top rest <<<"$second"
-  check "the higher second score ($s2 over $s1) moves up to head the board" test "$top" = "$s2"
-else
-  echo "note: the second game ($s2) did not outscore the first ($s1) this time"
-fi
+# Gems cut on the way depend on where they happen to fall; the rule holds either way.
+second=$(ranked "$first" "$s2")
+check "the second score ($s2) is saved into the board by the ranking rule ($first-> $second)" \
+  e2e_until "" saved_as "$second"
+[ "$s2" -gt "$s1" ] || echo "note: the second game ($s2) did not outscore the first ($s1) this time"
 banner_right=no banner_left=no
 for i in $(seq 1 "$n"); do
   read -r l r < <(e2e_halves "$shots/banner-$i.png" "$E2E_DARK")
@@ -163,11 +155,11 @@ for i in $(seq 1 "$n"); do
 done
 # Keep a few of the banner pictures; the rest only fill the disk.
 find "$shots" -name 'banner-*.png' ! -name 'banner-[1-4].png' -delete
-check "the finish banner enters on the right" test "$banner_right" = yes
+check "the finish banner enters on the right ($n shots)" test "$banner_right" = yes
 check "and crosses to the left" test "$banner_left" = yes
-check "then the board with the prompt is shown" poll_shots board_shown 8 board
+check "then the board with the prompt is shown" poll_shots board_shown "" board
 e2e_tap space
-check "Space returns to the title once more" poll_shots title_shown 5 title-third
+check "Space returns to the title once more" poll_shots title_shown "" title-third
 
 # Nothing leaks from one round to the next: the same live textures and programs each time the
 # title comes back (counted by the game's own profile log).
@@ -180,6 +172,14 @@ first_counts=$(awk '/^objects/ { print $3 "/" $4; exit }' "$E2E_WORK/profile.log
 check "live GL textures/programs at start ($first_counts) and after each round (${counts//$'\n'/, }) agree" \
   test -n "$counts" -a "$counts" = "$first_counts"
 check "nothing on stderr in a normal run" test ! -s "$E2E_WORK/err.txt"
+# A frame-rate line comes at the first tick that ends more than a second after the last one: over
+# the run (D ms of ticks, the longest from one tick to the next G ms) between D / (1000 + G) and
+# D / 1000 of them, however fast the machine.
+fps=$(tr '\r' '\n' <"$E2E_WORK/out.txt" | grep -c '^fps:')
+read -r span gap < <(awk '/^tick / { if (n++) { g = $3 - last; if (g > gap) gap = g } else first = $3; last = $3 }
+  END { printf "%d %d\n", last - first, gap }' "$E2E_WORK/profile.log")
+check "about one fps line a second on stdout ($fps over $span ms of ticks, the longest $gap ms apart)" \
+  awk -v n="$fps" -v d="$span" -v g="$gap" 'BEGIN { exit !(n >= d / (1000 + g) - 1 && n <= d / 1000 + 2) }'
 [ -s "$E2E_WORK/err.txt" ] && sed 's/^/  stderr: /' "$E2E_WORK/err.txt"
 
 e2e_finish

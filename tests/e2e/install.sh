@@ -26,16 +26,16 @@ play_round() {
   win=$(e2e_wait_window "$pid") || fail "$3: window appeared"
   check "$3: the window shows the installed icon at three sizes" \
     test "$(xprop -id "${win:-0}" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | wc -l)" = 3
-  e2e_wait_for_text "$out" 10 "fps:" || fail "$3: frame-rate line"
+  e2e_wait_for_text "$out" "$E2E_WAIT" "fps:" || fail "$3: frame-rate line"
   e2e_tap space
-  sleep 0.5
+  e2e_wait_scene game
   e2e_tap p
-  check "$3: the ranking lands in $2" e2e_wait_for_text "$2" 10 " "
+  check "$3: the ranking lands in $2" e2e_wait_for_text "$2" "$E2E_WAIT" " "
   check "$3: it holds eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' "$2"
   e2e_tap space
-  sleep 0.2
+  e2e_wait_ticks 12
   e2e_tap space
-  sleep 0.2
+  e2e_wait_ticks 12
   e2e_hold Escape 0.3
   e2e_wait_exit "$pid" 10
   check "$3: held Escape ends it with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
@@ -125,7 +125,7 @@ cp -r "$E2E_BUILD/res" "$E2E_BUILD/shader" "$lone/"
 e2e_launch "$lone/torvinel-windowed" "$E2E_WORK/beside.out" "$E2E_WORK/beside.err"
 e2e_wait_window "$pid" >/dev/null || fail "beside: window appeared"
 check "from another folder the game plays with the files beside the executable" \
-  e2e_wait_for_text "$E2E_WORK/beside.out" 10 "fps:"
+  e2e_wait_for_text "$E2E_WORK/beside.out" "$E2E_WAIT" "fps:"
 check "and says nothing on stderr" test ! -s "$E2E_WORK/beside.err"
 e2e_hold Escape 0.3
 e2e_wait_exit "$pid" 10

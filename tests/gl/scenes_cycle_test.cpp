@@ -35,8 +35,8 @@ void ClearKeys() { std::memset(&Input(), 0, sizeof(InputState)), ReleaseAllKeys(
 // One tick as the game's timer runs it, with the keyboard's and the pads' keys; one display.
 void Tick() {
     ApplySavedRanking();
-    PollPads(PadKeys());
-    GatherInput(LiveKeys());
+    PollPads(PadKeys(), KeyPresses());
+    GatherInput(TickKeys());
     StepScenes();
     CopyInputHistory();
 }

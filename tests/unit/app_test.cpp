@@ -9,6 +9,7 @@
 
 #include "TestSupport.h"
 #include "VirtualPad.h"
+#include "app/DemoFile.h"
 #include "app/Input.h"
 #include "app/Tick.h"
 #include "platform/Clock.h"
@@ -40,36 +41,67 @@ struct Ticker {
     }
 };
 
-// The keyboard's state reaches the scenes only when a tick gathers it.
-void Gathered() { GatherInput(KeyboardKeys()); }
-void ClearInput() { std::memset(&Input(), 0, sizeof(InputState)), ReleaseAllKeys(); }
+// The keyboard's state reaches the scenes only when a tick gathers it, as the game's tick does.
+void Gathered() { GatherInput(TickKeys()); }
+void ClearInput() { std::memset(&Input(), 0, sizeof(InputState)), ReleaseAllKeys(), KeyPresses() = KeySet{}; }
 
 }  // namespace
 
+// Every combination of a key's state now, at the previous tick, and a press since: only a press
+// let go again after a tick that read the key up changes what the tick reads (down for that one
+// tick). Each tick takes every press.
+TEST(Input, TapRule) {
+    const struct { bool held, before, pressed, now; } cases[] = {
+        {0, 0, 0, 0}, {1, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 0, 0}, {0, 0, 1, 1}, {1, 0, 1, 1}, {1, 1, 1, 1}, {0, 1, 1, 0}};
+    for (const auto& c : cases) {
+        KeySet held{}, before{}, presses{};
+        held.keys['p'] = held.arrows[ArrowLeft] = c.held;
+        before.keys['p'] = before.arrows[ArrowLeft] = c.before;
+        presses.keys['p'] = presses.arrows[ArrowLeft] = c.pressed;
+        presses.keys['q'] = 1;  // another key's press is its own
+        const KeySet now = TapRule(held, before, presses);
+        EXPECT_TRUE(now.keys['p'] == c.now && now.arrows[ArrowLeft] == c.now) << c.held << c.before << c.pressed;
+        EXPECT_TRUE(now.keys['q'] && !AnyDown(presses));
+    }
+}
+
+// Ticks as the game runs them, the keys arriving between them: what the scenes read at each tick
+// and the changes a recording writes of it, which are what a playback replays.
 TEST(Input, KeyHistoryAcrossTicks) {
     ClearInput();
-    OnKeyDown('x', 0, 0);  // pressed and released between two ticks: never seen
-    OnKeyUp('x', 0, 0);
-    Gathered();
-    EXPECT_FALSE(KeyNewlyPressed('x') || KeyHeld('x'));
-    // Down: newly pressed at its first tick only, held from the second on.
-    OnKeyDown('a', 0, 0);
-    EXPECT_FALSE(KeyNewlyPressed('a'));  // not before the tick gathers it
-    int newly = 0, held = 0;
-    for (int tick = 0; tick < 20; ++tick, CopyInputHistory()) Gathered(), newly += KeyNewlyPressed('a'), held += KeyHeld('a');
-    EXPECT_TRUE(newly == 1 && held == 19);
-    OnKeyUp('a', 0, 0);
-    OnKeyDown('A', 0, 0);  // with Shift the letter arrives as another byte
-    Gathered();
-    EXPECT_TRUE(!KeyHeld('a') && KeyNewlyPressed('A') && !KeyNewlyPressed('a'));
-    // Arrows go to their own slots, held only across a tick; other special keys touch nothing.
+    const struct { const char* between; const char* reads; const char* recorded; } ticks[] = {
+        {"+x-x", "newly", "+x"},  // a tap shorter than a tick: seen once
+        {"", "up", "-x"},
+        {"+x", "newly", "+x"},  // held: newly pressed at its first tick only
+        {"", "held", ""},
+        {"", "held", ""},
+        {"-x+x-x", "up", "-x"},  // let go, with a late auto-repeat's press and release: let go
+        {"", "up", ""},
+        {"+X-x", "up", "+X"},  // with Shift the letter is another byte; its release lets go of both
+        {"+x-x+x-x", "newly", "-X +x"},
+    };
+    KeySet before{};
+    for (const auto& t : ticks) {
+        for (const char* e = t.between; *e != '\0'; e += 2) (e[0] == '+' ? OnKeyDown : OnKeyUp)(e[1], 0, 0);
+        const KeySet now = TickKeys();
+        GatherInput(now);
+        const std::string reads = KeyNewlyPressed('x') ? "newly" : KeyHeld('x') ? "held" : Input().keys['x'] ? "?" : "up";
+        EXPECT_EQ(reads, t.reads) << t.between;
+        EXPECT_EQ(KeyChanges(before, now), t.recorded) << t.between;
+        before = now;
+        CopyInputHistory();
+    }
+    // Arrows go to their own slots, held only across a tick; other special keys touch nothing. A
+    // tapped arrow is down for one tick and never held.
     ClearInput();
     for (int key : {GLUT_KEY_UP, GLUT_KEY_LEFT, GLUT_KEY_F1, GLUT_KEY_PAGE_UP}) OnSpecialKeyDown(key, 0, 0);
+    OnSpecialKeyUp(GLUT_KEY_LEFT, 0, 0);
     Gathered();
     EXPECT_EQ(std::memcmp(Input().arrows, "\1\0\0\1", 4), 0);  // up, down, right, left
     EXPECT_FALSE(ArrowHeld(ArrowUp));
     CopyInputHistory();
-    EXPECT_TRUE(ArrowHeld(ArrowUp) && ArrowHeld(ArrowLeft));
+    Gathered();
+    EXPECT_TRUE(ArrowHeld(ArrowUp) && !ArrowHeld(ArrowLeft) && !Input().arrows[ArrowLeft]);
     OnSpecialKeyUp(GLUT_KEY_UP, 0, 0);
     Gathered();
     EXPECT_FALSE(ArrowHeld(ArrowUp));
@@ -123,7 +155,7 @@ TEST(Pads, LayoutAndDeadZone) {
 // pad or keyboard, holds it any more.
 TEST(Pads, PluggedInAndOutAndHeldWithTheKeyboard) {
     ClearInput();
-    const auto tick = [] { CopyInputHistory(), PollPads(PadKeys()), GatherInput(LiveKeys()); };
+    const auto tick = [] { CopyInputHistory(), PollPads(PadKeys(), KeyPresses()), GatherInput(TickKeys()); };
     auto one = std::make_unique<testsupport::VirtualPad>();
     one->Stick(32767, 0);
     one->Press(SDL_CONTROLLER_BUTTON_A);
@@ -144,6 +176,14 @@ TEST(Pads, PluggedInAndOutAndHeldWithTheKeyboard) {
     OnKeyUp(' ', 0, 0);
     tick();
     EXPECT_TRUE(KeyHeld(' '));
+    // The top button and the stick pushed up, each let go before the next poll (the driver reads
+    // both moves as it updates): down for one tick, as tapped keys are.
+    two.Stick(0, -32768), SDL_GameControllerUpdate(), two.Stick(0, 0);
+    two.Press(SDL_CONTROLLER_BUTTON_Y), SDL_GameControllerUpdate(), two.Press(SDL_CONTROLLER_BUTTON_Y, false);
+    tick();
+    EXPECT_TRUE(KeyNewlyPressed('p') && Input().arrows[ArrowUp] && !ArrowHeld(ArrowUp));
+    tick();
+    EXPECT_TRUE(!Input().keys['p'] && !Input().arrows[ArrowUp] && KeyHeld(' '));
     ClearInput();
 }
 

@@ -1,0 +1,43 @@
+#include "app/StateLine.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/Demo.h"
+#include "app/DemoFile.h"
+#include "app/Input.h"
+#include "platform/DataFile.h"
+#include "scene/Scene.h"
+
+namespace {
+int stateFd = -1;
+}  // namespace
+
+void StateLineStart() {
+    const char* path = std::getenv("TORVINEL_STATE");
+    if (path == nullptr || path[0] == '\0') return;
+    stateFd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    if (stateFd < 0)
+        std::fprintf(stderr, "torvinel: cannot write the state lines \"%s\" (%s); running without them\n", path,
+                     std::strerror(errno));
+}
+
+void StateLineTick(long tick, const Scene* scene) {
+    if (stateFd < 0) return;
+    SceneCheck check;
+    if (scene != nullptr) scene->Check(check);
+    KeySet seen{};
+    std::memcpy(seen.keys, Input().keys, sizeof seen.keys);
+    std::memcpy(seen.arrows, Input().arrows, sizeof seen.arrows);
+    std::string keys;
+    for (char c : KeyChanges(KeySet{}, seen))  // "+space +left"
+        if (c != '+') keys += c == ' ' ? ',' : c;
+    const std::string line = std::to_string(tick) + " " + CheckLine(check) + " keys=" + keys + "\n";
+    WriteWhole(stateFd, line.data(), line.size());
+}
