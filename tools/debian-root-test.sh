@@ -2,9 +2,11 @@
 # Runs the README's test command on another Debian release, as a new player would on a fresh system:
 # makes a root of that release with debootstrap (from the Debian archive this machine's apt already
 # uses), copies a clean clone of the current commit into it, runs ./tools/torvinel.sh test there with
-# chroot, prints the outcome and the time it took, and removes everything it made.
-#   sudo tools/debian-root-test.sh [SUITE]    SUITE: trixie (Debian 13, the default), bookworm, ...
-#   --keep                                    leaves the root for a look, and says where it is
+# chroot, prints the outcome, the time it took and what it installed, and removes everything it made.
+#   sudo tools/debian-root-test.sh [--keep] [SUITE] [MODE]
+#     SUITE   trixie (Debian 13, the default), bookworm, ...
+#     MODE    test (the default), build (what playing installs) or package
+#     --keep  leaves the root for a look, and says where it is
 # Needs root and a few GiB in /var/tmp (TMPDIR wins). The mounts it needs (/proc, /sys, /dev, /dev/pts)
 # live in a mount namespace of its own, so they vanish with it whatever way it ends.
 set -euo pipefail
@@ -12,11 +14,13 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 keep=no
 suite=trixie
+mode=test
 for arg in "$@"; do
   case "$arg" in
     --keep) keep=yes ;;
-    -*) echo "usage: tools/debian-root-test.sh [--keep] [SUITE]" >&2; exit 2 ;;
-    *) suite=$arg ;;
+    build | test | package) mode=$arg ;;
+    [a-z]*) suite=$arg ;;
+    *) echo "usage: tools/debian-root-test.sh [--keep] [SUITE] [build | test | package]" >&2; exit 2 ;;
   esac
 done
 [ "$(id -u)" -eq 0 ] || { echo "debian-root-test: needs root (debootstrap and chroot)" >&2; exit 1; }
@@ -77,6 +81,9 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 git clone -q --no-hardlinks "$here" "$root/root/torvinel"
 git -C "$root/root/torvinel" checkout -q -B "$(git -C "$here" rev-parse --abbrev-ref HEAD)" "$commit"
 
+# How many packages, of how many MiB, the root holds.
+holds() { chroot "$root" dpkg-query -W -f='${Installed-Size}\n' | awk '{ n++; k += $1 } END { printf "%d packages, %d MiB", n, k / 1024 }'; }
+before=$(holds)
 status=0
 unshare --mount --propagation private bash -c '
   set -e
@@ -88,11 +95,12 @@ unshare --mount --propagation private bash -c '
   mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
   exec chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "cd /root/torvinel && ./tools/torvinel.sh test"' bash "$root" || status=$?
+    bash -c "cd /root/torvinel && ./tools/torvinel.sh $2"' bash "$root" "$mode" || status=$?
 minutes=$(( ($(date +%s) - start + 30) / 60 ))
 release=$(. "$root/etc/os-release" && echo "$PRETTY_NAME")
+echo "debian-root-test: the fresh root held $before; after torvinel.sh $mode, $(holds)"
 if [ "$status" -eq 0 ]; then
-  echo "debian-root-test: $release, commit ${commit:0:12}: every test passed ($minutes min in all)"
+  echo "debian-root-test: $release, commit ${commit:0:12}: torvinel.sh $mode passed ($minutes min in all)"
 else
   echo "debian-root-test: $release, commit ${commit:0:12}: FAILED with status $status ($minutes min in all)"
 fi
