@@ -41,6 +41,7 @@ command -v debootstrap >/dev/null ||
   DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq debootstrap >/dev/null
 
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/torvinel-$suite.XXXXXX")
+chmod 755 "$root"  # apt's own user reads its lists there
 cleanup() {
   if [ "$keep" = yes ]; then
     echo "debian-root-test: the root is left in $root (rm -rf --one-file-system $root)"

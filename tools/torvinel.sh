@@ -49,8 +49,9 @@ candidates() {
   esac
 }
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-offered() { apt-cache policy "$1" 2>/dev/null | grep -q '^ *Candidate: [^(]'; }
+# (grep reads all it is given: under pipefail, a grep -q that stops early fails the pipe.)
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep "install ok installed" >/dev/null; }
+offered() { apt-cache policy "$1" 2>/dev/null | grep '^ *Candidate: [^(]' >/dev/null; }
 
 # Prints the packages of the given names that still have to be installed; an @name is missing when
 # none of its candidates is installed, and then stands for the first that apt offers.
