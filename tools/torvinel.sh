@@ -17,7 +17,8 @@ case "$mode" in
   *) echo "usage: tools/torvinel.sh play [--windowed] | build | test | package" >&2; exit 2 ;;
 esac
 
-# What building and playing need.
+# What building and playing need; their recommendations are left out (OpenCV's alone would bring
+# a Java runtime and more).
 play_packages=(
   build-essential cmake pkg-config
   @glut libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev libxss-dev libdbus-1-dev
@@ -65,28 +66,28 @@ missing() {
   done
 }
 
-# Installs what is missing of the given names, and of those after "--" without their
-# recommendations; or stops with one line naming what apt does not offer here.
+# Installs what is missing of the given names, those after "--" without their recommendations; or
+# stops with one line naming what apt does not offer here.
 install_packages() {
-  local plain=() bare=() sudo="" wanted checking unknown p
-  while [ $# -gt 0 ] && [ "$1" != -- ]; do plain+=("$1"); shift; done
+  local full=() bare=() sudo="" wanted lean unknown p
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do full+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   bare=("$@")
-  [ -n "$(missing "${plain[@]}" "${bare[@]}")" ] || return 0
+  [ -n "$(missing "${full[@]}" "${bare[@]}")" ] || return 0
   command -v apt-get >/dev/null || {
     echo "torvinel.sh: no apt here; install by hand the Debian packages that tools/torvinel.sh names" >&2; exit 1; }
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
-  wanted=$(missing "${plain[@]}")
-  checking=$(missing "${bare[@]}")
-  unknown=$(for p in $wanted $checking; do offered "$p" || echo "${p#@}"; done)
+  wanted=$(missing "${full[@]}")
+  lean=$(missing "${bare[@]}")
+  unknown=$(for p in $wanted $lean; do offered "$p" || echo "${p#@}"; done)
   if [ -n "$unknown" ]; then
     echo "torvinel.sh: apt offers no package for:" $unknown "(this script knows Debian 12 and 13)" >&2
     exit 1
   fi
-  echo "Installing:" $wanted $checking
+  echo "Installing:" $wanted $lean
+  [ -z "$lean" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $lean
   [ -z "$wanted" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $wanted
-  [ -z "$checking" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $checking
 }
 
 # The tests and benchmarks are built wherever their libraries are installed (test installs them).
@@ -130,8 +131,8 @@ package_game() (
 )
 
 case "$mode" in
-  play | build) install_packages "${play_packages[@]}" ;;
-  *) install_packages "${play_packages[@]}" "${test_packages[@]}" -- "${checkers[@]}" ;;
+  play | build) install_packages -- "${play_packages[@]}" ;;
+  *) install_packages "${test_packages[@]}" -- "${play_packages[@]}" "${checkers[@]}" ;;
 esac
 if [ "$mode" != package ]; then build_game; fi
 
