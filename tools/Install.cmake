@@ -26,6 +26,10 @@ install(DIRECTORY data/res/game data/res/bgm data/res/se DESTINATION ${TORVINEL_
 
 set(TORVINEL_MAINTAINER "Torvinel maintainers <maintainers@torvinel.invalid>" CACHE STRING
   "Maintainer named in the Debian package")
+set(TORVINEL_HOMEPAGE "https://torvinel.invalid/" CACHE STRING
+  "Where the project lives, for the software centre's record")
+# Who makes the game, for the software centre: the copyright holder without the years.
+string(REGEX REPLACE "^[0-9, -]+ " "" TORVINEL_DEVELOPERS "${TORVINEL_COPYRIGHT}")
 set(TORVINEL_PACKAGE torvinel)
 
 # The release history: CHANGELOG.md, newest first, whose newest entry is this version. The software

@@ -68,3 +68,16 @@ E2E_DARK='r<0.12 && g<0.12 && b<0.2'
 
 # A short press: long enough to be seen by one 16 ms tick as down and by the next as up.
 e2e_tap() { e2e_hold "$1" "${2:-0.15}"; }
+
+# The icon sizes window $1 shows in docks and switchers, "48x48 64x64 128x128", once it shows any:
+# the game names its window and gives it the icon just after the window first appears. Empty after
+# ten seconds without.
+e2e_window_icons() {
+  local sizes="" _
+  for _ in $(seq 1 100); do
+    sizes=$(xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -o 'Icon ([0-9]* x [0-9]*)' | tr -d '() ' | sed 's/^Icon//' | paste -sd ' ')
+    [ -n "$sizes" ] && break
+    sleep 0.1
+  done
+  echo "$sizes"
+}
