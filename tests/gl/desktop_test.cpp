@@ -59,9 +59,10 @@ TEST(Desktop, WindowCarriesTheGameClassAndIcon) {
     XFree(data);
 }
 
-// A window manager that is slow to let go of a window (a busy machine's openbox), and that takes a
-// window it is given back while it still holds it for a request to raise it, as managers do: the
-// game must wait until it has let go before showing the window again, and hand it back shown.
+// A window manager that is slow to let go of a window and to show it (a busy machine's openbox),
+// that lets go by marking the window Withdrawn, and that takes a window it is given back while it
+// still holds it for a request to raise it, as managers do: the game must wait until it has let go
+// before showing the window again, and hand it back shown.
 TEST(Desktop, SlowWindowManagerTakesTheWindowAnewByItsClass) {
     gltest::ClearFrame();
     Display* x = glXGetCurrentDisplay();
@@ -92,7 +93,7 @@ TEST(Desktop, SlowWindowManagerTakesTheWindowAnewByItsClass) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(600));  // busy
                 XSync(wm, False);
                 early = XEventsQueued(wm, QueuedAlready);
-                XDeleteProperty(wm, game, wmState);
+                Hold(WithdrawnState);
                 held = false;
             } else if (event.type == MapRequest && event.xmaprequest.window == game && !whileHeld) {
                 XClassHint hint{};
@@ -100,6 +101,7 @@ TEST(Desktop, SlowWindowManagerTakesTheWindowAnewByItsClass) {
                     takenAs = hint.res_class;
                     XFree(hint.res_name), XFree(hint.res_class);
                 }
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));  // busy again
                 Hold(NormalState);
                 XMapWindow(wm, game);
             }
