@@ -17,25 +17,32 @@ cache() { sed -n "s/^$1:[A-Z]*=//p" "$E2E_BUILD/CMakeCache.txt"; }
 # Every path, mode, size and time below a folder: any write inside it changes this.
 tree_state() { find "$1" -printf '%p %m %s %T@\n' | sort | md5sum; }
 
-# One round: title, Space, p, the ranking board, Space twice back to the title, held Escape.
+# Waits up to ten seconds for the profile log $1 to show the game switching to scene $2.
+switched() { e2e_wait_for_text "$1" 10 "^switch [0-9]* $2\$"; }
+
+# One round: title, Space, p, the ranking board, Space until the title is back, held Escape. Each
+# step waits for the game's own log of its scene switches (kept outside every folder checked).
 # $1 the executable, $2 the ranking file it must write, $3 a name for its output files.
 play_round() {
-  local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err"
-  local win icons
-  e2e_launch "$1" "$out" "$err"
+  local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err" log="$E2E_WORK/$3.profile"
+  local win icons _
+  TORVINEL_PROFILE="$log" e2e_launch "$1" "$out" "$err"
   win=$(e2e_wait_window "$pid") || fail "$3: window appeared"
   icons=$(e2e_window_icons "${win:-0}")
   check "$3: the window shows the installed icon at 48, 64 and 128 pixels (got '$icons')" test "$icons" = "48x48 64x64 128x128"
   e2e_wait_for_text "$out" 10 "fps:" || fail "$3: frame-rate line"
   e2e_tap space
-  sleep 0.5
+  check "$3: Space starts a game" switched "$log" GameScene
   e2e_tap p
+  check "$3: p ends it on the ranking board" switched "$log" RankingScene
   check "$3: the ranking lands in $2" e2e_wait_for_text "$2" 10 " "
   check "$3: it holds eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' "$2"
-  e2e_tap space
-  sleep 0.2
-  e2e_tap space
-  sleep 0.2
+  # The first Space cuts the banner short, the next goes back to the title.
+  for _ in 1 2 3 4; do
+    e2e_tap space
+    e2e_wait_for_text "$log" 1 "^switch [0-9]* TitleScene$" && break
+  done
+  check "$3: Space leads back to the title" switched "$log" TitleScene
   e2e_hold Escape 0.3
   e2e_wait_exit "$pid" 10
   check "$3: held Escape ends it with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
