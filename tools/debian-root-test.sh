@@ -2,7 +2,8 @@
 # Runs the README's test command on another Debian release, as a new player would on a fresh system:
 # makes a root of that release with debootstrap (from the Debian archive this machine's apt already
 # uses), copies a clean clone of the current commit into it, runs ./tools/torvinel.sh test there with
-# chroot, prints the outcome, the time it took and what it installed, and removes everything it made.
+# chroot (the tests cut off from the network, see below), prints the outcome, the time it took and
+# what it installed, and removes everything it made.
 #   sudo tools/debian-root-test.sh [--keep] [SUITE] [MODE]
 #     SUITE   trixie (Debian 13, the default), bookworm, ...
 #     MODE    test (the default), build (what playing installs) or package
@@ -85,18 +86,32 @@ git -C "$root/root/torvinel" checkout -q -B "$(git -C "$here" rev-parse --abbrev
 # How many packages, of how many MiB, the root holds.
 holds() { chroot "$root" dpkg-query -W -f='${Installed-Size}\n' | awk '{ n++; k += $1 } END { printf "%d packages, %d MiB", n, k / 1024 }'; }
 before=$(holds)
+# The root shares this machine's network, and with it the abstract sockets X servers listen on: its
+# tests' X servers would meet the displays of this machine's own (the lock files in the root's /tmp
+# say nothing of them), and a test could drive another program's screen. So whatever needs the
+# network (the packages: "package" installs all that "test" does) runs first, and the tests then run
+# in a network namespace of their own, with nothing left to download.
 status=0
 unshare --mount --propagation private bash -c '
   set -e
-  root=$1
+  root=$1 mode=$2
   mount -t proc proc "$root/proc"
   mount -t sysfs sysfs "$root/sys"
   mount --bind /dev "$root/dev"
   mount --bind /dev/pts "$root/dev/pts"
   mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
-  exec chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c "cd /root/torvinel && ./tools/torvinel.sh $2"' bash "$root" "$mode" || status=$?
+  run() {
+    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
+      PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+      bash -c "cd /root/torvinel && ./tools/torvinel.sh $1"
+  }
+  if [ "$mode" = test ]; then
+    run package
+    export -f run
+    export root
+    exec unshare --net bash -c "run test"
+  fi
+  run "$mode"' bash "$root" "$mode" || status=$?
 minutes=$(( ($(date +%s) - start + 30) / 60 ))
 release=$(. "$root/etc/os-release" && echo "$PRETTY_NAME")
 echo "debian-root-test: the fresh root held $before; after torvinel.sh $mode, $(holds)"
