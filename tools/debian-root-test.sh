@@ -11,7 +11,8 @@
 # Needs root and a few GiB in /var/tmp (TMPDIR wins). The mounts it needs (/proc, /sys, /dev, /dev/pts)
 # live in a mount namespace of its own, so they vanish with it whatever way it ends.
 set -euo pipefail
-
+# Read whole before it runs: the run takes most of an hour, and the file may be edited meanwhile.
+{
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 keep=no
 suite=trixie
@@ -44,6 +45,12 @@ command -v debootstrap >/dev/null ||
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/torvinel-$suite.XXXXXX")
 chmod 755 "$root"  # apt's own user reads its lists there
 cleanup() {
+  local proc
+  rm -f "$root.debootstrap.log"
+  # Whatever still runs inside the root (a server a test left behind) ends with it.
+  for proc in /proc/[0-9]*; do
+    [ "$(readlink "$proc/root" 2>/dev/null)" = "$root" ] && kill "${proc#/proc/}" 2>/dev/null
+  done
   if [ "$keep" = yes ]; then
     echo "debian-root-test: the root is left in $root (rm -rf --one-file-system $root)"
   else
@@ -56,8 +63,7 @@ trap cleanup EXIT
 start=$(date +%s)
 echo "debian-root-test: $suite from $mirror into $root"
 debootstrap --variant=minbase --include=ca-certificates "$suite" "$root" "$mirror" >"$root.debootstrap.log" 2>&1 || {
-  tail -n 20 "$root.debootstrap.log" >&2; rm -f "$root.debootstrap.log"; exit 1; }
-rm -f "$root.debootstrap.log"
+  tail -n 20 "$root.debootstrap.log" >&2; exit 1; }
 {
   echo "Types: deb"
   echo "URIs: $mirror"
@@ -81,7 +87,7 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 
 # A clean clone of this commit, as a player would clone it.
 git clone -q --no-hardlinks "$here" "$root/root/torvinel"
-git -C "$root/root/torvinel" checkout -q -B "$(git -C "$here" rev-parse --abbrev-ref HEAD)" "$commit"
+git -C "$root/root/torvinel" checkout -q -B "$(git -C "$here" symbolic-ref -q --short HEAD || echo tested)" "$commit"
 
 # How many packages, of how many MiB, the root holds.
 holds() { chroot "$root" dpkg-query -W -f='${Installed-Size}\n' | awk '{ n++; k += $1 } END { printf "%d packages, %d MiB", n, k / 1024 }'; }
@@ -121,3 +127,4 @@ else
   echo "debian-root-test: $release, commit ${commit:0:12}: FAILED with status $status ($minutes min in all)"
 fi
 exit "$status"
+}
