@@ -5,9 +5,10 @@
 # pass their validators; --help and --version need no display, and a missing display, a missing data
 # folder and an unknown option each get one line. Run from its build folder it finds its files beside
 # the executable. The Debian package (made by tools/torvinel.sh test or package) holds the same files
-# under /usr, with its copyright and changelog; lintian finds nothing in it, its executables are
-# hardened, and packaging the same sources again elsewhere gives the same bytes. As root it is
-# installed with apt, played and removed again.
+# under /usr, with its copyright and changelog; lintian finds nothing in it, its executables are as
+# hardened as this release's toolchain can make anything, and the source tarball (exactly the tracked
+# files), packaged again elsewhere, gives the same bytes. As root it is installed with apt (on the
+# release it was built on), played and removed again.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/look.bash"
 unset XDG_DATA_HOME
