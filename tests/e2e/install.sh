@@ -22,7 +22,8 @@ tree_state() { find "$1" -printf '%p %m %s %T@\n' | sort | md5sum; }
 switched() { e2e_wait_for_text "$1" 10 "^switch [0-9]* $2\$"; }
 
 # One round: title, Space, p, the ranking board, Space until the title is back, held Escape. Each
-# step waits for the game's own log of its scene switches (kept outside every folder checked).
+# step waits for the game's own log of its scene switches (kept outside every folder checked). The
+# keys are held for many ticks: how short a tap the game still sees is cycle.sh's to check.
 # $1 the executable, $2 the ranking file it must write, $3 a name for its output files.
 play_round() {
   local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err" log="$E2E_WORK/$3.profile"
@@ -32,15 +33,15 @@ play_round() {
   icons=$(e2e_window_icons "${win:-0}")
   check "$3: the window shows the installed icon at 48, 64 and 128 pixels (got '$icons')" test "$icons" = "48x48 64x64 128x128"
   e2e_wait_for_text "$out" 10 "fps:" || fail "$3: frame-rate line"
-  e2e_tap space
+  e2e_hold space 0.4
   check "$3: Space starts a game" switched "$log" GameScene
-  e2e_tap p
+  e2e_hold p 0.4
   check "$3: p ends it on the ranking board" switched "$log" RankingScene
   check "$3: the ranking lands in $2" e2e_wait_for_text "$2" 10 " "
   check "$3: it holds eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' "$2"
   # The first Space cuts the banner short, the next goes back to the title.
   for _ in 1 2 3 4; do
-    e2e_tap space
+    e2e_hold space 0.4
     e2e_wait_for_text "$log" 1 "^switch [0-9]* TitleScene$" && break
   done
   check "$3: Space leads back to the title" switched "$log" TitleScene
