@@ -136,6 +136,7 @@ e2e_wait_window "$pid" >/dev/null || fail "beside: window appeared"
 check "from another folder the game plays with the files beside the executable" \
   e2e_wait_for_text "$E2E_WORK/beside.out" 10 "fps:"
 check "and says nothing on stderr" test ! -s "$E2E_WORK/beside.err"
+[ -s "$E2E_WORK/beside.err" ] && sed 's/^/  stderr: /' "$E2E_WORK/beside.err"
 e2e_hold Escape 0.3
 e2e_wait_exit "$pid" 10
 
