@@ -14,27 +14,45 @@
 
 namespace {
 
-bool HasProperty(Display* display, Window window, Atom property) {
+// Whether a window manager holds the window: ICCCM's WM_STATE is there and says Normal or Iconic.
+// A manager lets go of a window by taking the property away or by setting it to Withdrawn (0).
+bool HeldByManager(Display* display, Window window, Atom wmState) {
     Atom type = None;
     int format = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(display, window, property, 0, 0, False, AnyPropertyType, &type, &format, &items, &after, &data);
+    XGetWindowProperty(display, window, wmState, 0, 1, False, wmState, &type, &format, &items, &after, &data);
+    const bool held = type == wmState && format == 32 && items == 1 && *reinterpret_cast<long*>(data) != WithdrawnState;
     if (data != nullptr) XFree(data);
-    return type != None;
+    return held;
+}
+
+bool Viewable(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
+}
+
+// Asks the server until `done` holds, for at most `limitMs`. A busy manager may take a while; one
+// that never answers holds the start up by the limit only.
+template <typename Done>
+void WaitFor(Done done, std::uint32_t limitMs) {
+    const std::uint32_t start = MonotonicMs();
+    while (!done() && MonotonicMs() - start < limitMs) SleepUntilMs(MonotonicMs() + 1);
 }
 
 // GLUT shows the window, and waits until it is shown, before handing it over; by then a window
 // manager has taken it, and some (openbox among them) read the class only when they take a
-// window. Handed back and shown again, it is taken anew, with its name and icon.
+// window. Handed back and shown again, it is taken anew, with its name and icon. Shown again only
+// once the manager has let go (one that gets the window back while it still holds it may take
+// that for a request to raise it, and then lose the window), and returned only once it is shown,
+// as GLUT returned it.
 void ShowAnew(Display* display, Window window) {
     const Atom wmState = XInternAtom(display, "WM_STATE", True);
-    if (wmState == None || !HasProperty(display, window, wmState)) return;  // no manager holds it
+    if (wmState == None || !HeldByManager(display, window, wmState)) return;  // no manager holds it
     XWithdrawWindow(display, window, DefaultScreen(display));
-    // The manager lets go by taking WM_STATE away; a manager that never does is waited for briefly.
-    for (int waited = 0; waited < 200 && HasProperty(display, window, wmState); ++waited)
-        SleepUntilMs(MonotonicMs() + 1);
+    WaitFor([&] { return !HeldByManager(display, window, wmState); }, 5000);
     XMapWindow(display, window);
+    WaitFor([&] { return Viewable(display, window); }, 5000);
 }
 
 }  // namespace

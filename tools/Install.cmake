@@ -26,6 +26,10 @@ install(DIRECTORY data/res/game data/res/bgm data/res/se DESTINATION ${TORVINEL_
 
 set(TORVINEL_MAINTAINER "Torvinel maintainers <maintainers@torvinel.invalid>" CACHE STRING
   "Maintainer named in the Debian package")
+set(TORVINEL_HOMEPAGE "https://torvinel.invalid/" CACHE STRING
+  "Where the project lives, for the software centre's record")
+# Who makes the game, for the software centre: the copyright holder without the years.
+string(REGEX REPLACE "^[0-9, -]+ " "" TORVINEL_DEVELOPERS "${TORVINEL_COPYRIGHT}")
 set(TORVINEL_PACKAGE torvinel)
 
 # The release history: CHANGELOG.md, newest first, whose newest entry is this version. The software
@@ -125,4 +129,18 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TORVINEL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+# The source tarball a packager takes (cmake --build build --target dist): build/torvinel-<version>.tar.gz,
+# made by tools/source-tarball.sh from the files git tracks. CPack's own source package would take
+# the whole folder, build trees and all, so package_source says to use this instead.
+add_custom_target(dist
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tools/source-tarball.sh ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_VERSION}
+    ${TORVINEL_RELEASE_DATE} ${CMAKE_BINARY_DIR}/torvinel-${PROJECT_VERSION}.tar.gz
+  VERBATIM)
+file(WRITE ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake [[
+if(CPACK_INSTALLED_DIRECTORIES)
+  message(FATAL_ERROR "The source tarball is made by the dist target: cmake --build . --target dist")
+endif()
+]])
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake)
 include(CPack)

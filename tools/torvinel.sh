@@ -1,82 +1,128 @@
 #!/usr/bin/env bash
-# One entry point for a fresh Debian 12 machine: installs what the game needs, builds it, then
+# One entry point for a fresh Debian 12 or 13 machine: installs what is needed, builds the game, then
 # plays it or runs every test.
-#   tools/torvinel.sh play [--windowed]   install, build and play (full screen by default)
-#   tools/torvinel.sh test                install, build and run all tests (headless)
-#   tools/torvinel.sh build               install and build only
-#   tools/torvinel.sh package             install, build and make build/torvinel_<version>_amd64.deb
+#   tools/torvinel.sh play [--windowed]   install what building and playing need, build and play
+#                                         (full screen by default)
+#   tools/torvinel.sh build               the same, without playing
+#   tools/torvinel.sh test                install everything, build and run all tests (headless)
+#   tools/torvinel.sh package             install everything, build build/torvinel_<version>_amd64.deb
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${TORVINEL_BUILD_DIR:-$here/build}"
 mode="${1:-play}"
 shift || true
+case "$mode" in
+  play | build | test | package) ;;
+  *) echo "usage: tools/torvinel.sh play [--windowed] | build | test | package" >&2; exit 2 ;;
+esac
 
-packages=(
+# What building and playing need; their recommendations are left out (OpenCV's alone would bring
+# a Java runtime and more).
+play_packages=(
   build-essential cmake pkg-config
-  freeglut3-dev libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev
-  libxss-dev libdbus-1-dev
-  libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick libgl1-mesa-dri openbox dbus-daemon dbus-bin strace
-  lame sox clang libclang-rt-14-dev
+  @glut libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev libxss-dev libdbus-1-dev
+  libgl1-mesa-dri
+)
+# What the tests, the benchmarks, the generators and the package need besides.
+test_packages=(
+  libgtest-dev libbenchmark-dev git
+  xvfb xauth xdotool x11-utils imagemagick openbox dbus-daemon dbus-bin strace
+  lame sox clang @clang-runtime
   dpkg-dev file desktop-file-utils appstream man-db
 )
 # The package's checkers (lintian; hardening-check comes with devscripts) need none of their
 # recommendations, which would bring in key rings, upload tools and more.
 checkers=(lintian devscripts)
 
-# Prints those of the given packages that are not installed yet.
-not_installed() {
-  local p
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+# An @name above stands for a package whose name differs between releases: these print the
+# candidates, and the first one apt knows is taken.
+candidates() {
+  case "$1" in
+    # freeglut's headers were renamed from freeglut3-dev.
+    @glut) echo libglut-dev freeglut3-dev ;;
+    # The fuzzer's runtime: the unversioned package where there is one, else that of the clang that
+    # apt would install.
+    @clang-runtime)
+      echo libclang-rt-dev
+      apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$/libclang-rt-\1-dev/p' ;;
+    *) echo "$1" ;;
+  esac
+}
+
+# (grep reads all it is given: under pipefail, a grep -q that stops early fails the pipe.)
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep "install ok installed" >/dev/null; }
+offered() { apt-cache policy "$1" 2>/dev/null | grep '^ *Candidate: [^(]' >/dev/null; }
+
+# Prints the packages of the given names that still have to be installed; an @name is missing when
+# none of its candidates is installed, and then stands for the first that apt offers.
+missing() {
+  local name candidate
+  for name in "$@"; do
+    for candidate in $(candidates "$name"); do installed "$candidate" && continue 2; done
+    [ "${name:0:1}" = @ ] || { echo "$name"; continue; }
+    for candidate in $(candidates "$name"); do offered "$candidate" && { echo "$candidate"; continue 2; }; done
+    echo "$name"
   done
 }
 
+# Installs what is missing of the given names, those after "--" without their recommendations; or
+# stops with one line naming what apt does not offer here.
 install_packages() {
-  local wanted checking sudo=""
-  wanted=$(not_installed "${packages[@]}")
-  checking=$(not_installed "${checkers[@]}")
-  [ -z "$wanted$checking" ] && return 0
-  echo "Installing:" $wanted $checking
+  local full=() bare=() sudo="" wanted lean unknown p
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do full+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  bare=("$@")
+  [ -n "$(missing "${full[@]}" "${bare[@]}")" ] || return 0
+  command -v apt-get >/dev/null || {
+    echo "torvinel.sh: no apt here; install by hand the Debian packages that tools/torvinel.sh names" >&2; exit 1; }
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
+  wanted=$(missing "${full[@]}")
+  lean=$(missing "${bare[@]}")
+  unknown=$(for p in $wanted $lean; do offered "$p" || echo "${p#@}"; done)
+  if [ -n "$unknown" ]; then
+    echo "torvinel.sh: apt offers no package for:" $unknown "(this script knows Debian 12 and 13)" >&2
+    exit 1
+  fi
+  echo "Installing:" $wanted $lean
+  [ -z "$lean" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $lean
   [ -z "$wanted" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $wanted
-  [ -z "$checking" ] || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $checking
 }
 
+# The tests and benchmarks are built wherever their libraries are installed (test installs them).
 build_game() {
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  local extras=ON
+  [ -z "$(missing libgtest-dev libbenchmark-dev)" ] || extras=OFF
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTORVINEL_TESTS=$extras -DTORVINEL_BENCH=$extras >/dev/null
   cmake --build "$build" -j"$(nproc)"
 }
 
 # The Debian package comes from a tree of its own, configured for Debian's layout (executables in
 # /usr/games, data in /usr/share/games/torvinel).
-# Hardened: Debian's flags for hardening=+all, plus the stack-clash and control-flow protection that
-# Debian 12's dpkg-buildflags does not add yet; Debian 12's C library start files carry no
-# control-flow marks, so the linker is told that the executables are built for them (all of the
-# game's own code is).
+# Hardened as Debian hardens its own packages: with what dpkg-buildflags gives for hardening=+all on
+# this release, and nothing more, so the executables claim no protection that part of their code
+# (the C library's start files) lacks.
 # Reproducible: no folder of the build is named in the binaries (so their build IDs agree), and every
-# date in the package is the last commit's (the release day's outside git; an exported
-# SOURCE_DATE_EPOCH wins), so builds of one commit are byte-identical wherever and whenever they run.
+# date in the package is that of tools/source-date.sh (the last commit's, or the release day's
+# outside git), so builds of one commit are byte-identical wherever and whenever they run.
 # CPack takes the modes of folders and of the archive's members from the files it makes, so it runs
 # under the umask dpkg-buildpackage sets.
 package_game() (
   umask 022
-  local tree="$build/deb" day
+  local tree="$build/deb"
   mkdir -p "$tree"
   tree=$(cd "$tree" && pwd)
-  day=$(sed -n 's/^set(TORVINEL_RELEASE_DATE \(.*\))$/\1/p' "$here/CMakeLists.txt")
-  : "${SOURCE_DATE_EPOCH:=$(git -C "$here" log -1 --format=%ct 2>/dev/null || date -u -d "$day" +%s)}"
+  SOURCE_DATE_EPOCH=$("$here/tools/source-date.sh" "$here")
   export SOURCE_DATE_EPOCH
-  local unplaced="-ffile-prefix-map=$here=. -ffile-prefix-map=$tree=build"
   flags() { (cd "$here" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"); }
   cmake -S "$here" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTORVINEL_TESTS=OFF -DTORVINEL_BENCH=OFF -DTORVINEL_TOOLS=OFF \
     -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
     -DTORVINEL_INSTALL_DATADIR=share/games/torvinel \
-    -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS) -fstack-clash-protection -fcf-protection $unplaced" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS) -Wl,-z,ibt -Wl,-z,shstk" >/dev/null
+    -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS) -ffile-prefix-map=$here=. -ffile-prefix-map=$tree=build" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
   cmake --build "$tree" -j"$(nproc)"
   rm -f "$tree"/torvinel_*.deb "$build"/torvinel_*.deb
   (cd "$tree" && cpack -G DEB >/dev/null)
@@ -84,7 +130,10 @@ package_game() (
   echo "Package: $(ls "$build"/torvinel_*.deb)"
 )
 
-install_packages
+case "$mode" in
+  play | build) install_packages -- "${play_packages[@]}" ;;
+  *) install_packages "${test_packages[@]}" -- "${play_packages[@]}" "${checkers[@]}" ;;
+esac
 if [ "$mode" != package ]; then build_game; fi
 
 case "$mode" in
@@ -100,10 +149,5 @@ case "$mode" in
     cd "$build"
     ctest --output-on-failure -j2
     ;;
-  build) ;;
   package) package_game ;;
-  *)
-    echo "usage: tools/torvinel.sh play [--windowed] | test | build | package" >&2
-    exit 2
-    ;;
 esac

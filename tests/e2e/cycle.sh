@@ -89,14 +89,21 @@ check "and the ranking read it while the banner ran" \
 
 # What the first game showed, and what it saved.
 check "the time display is drawn top right" e2e_above "$(e2e_gold "$g0" "$TIME")" 0.04
-gone() { e2e_above 0.005 "$(e2e_teal "$g0" "$TITLE")" && e2e_above 0.005 "$(e2e_gold "$g0" "$PROMPT")"; }
-check "the title and the prompt are gone" gone
+# Gone from a shot of the game (its time display is there), not from a blank one.
+title_gone() {
+  e2e_above "$(e2e_gold "$g0" "$TIME")" 0.04 && e2e_above 0.005 "$(e2e_teal "$g0" "$TITLE")" &&
+    e2e_above 0.005 "$(e2e_gold "$g0" "$PROMPT")"
+}
+check "the title and the prompt are gone" title_gone
 # The bright fill of the digits only: their edges blend with whatever gem lies behind them.
 DIGIT='r>0.8 && g>0.6 && r>b+0.2'
 for cell in SCORE_0 TIME_D1 TIME_D2 TIME_D3; do e2e_mask "$g0" "${!cell}" "$E2E_WORK/$cell.png" "$DIGIT"; done
-check "the time reads 00x.x: its first two digits are the score's 0" \
-  test "$(e2e_mask_diff "$E2E_WORK/SCORE_0.png" "$E2E_WORK/TIME_D1.png")" -lt 150 \
-  -a "$(e2e_mask_diff "$E2E_WORK/SCORE_0.png" "$E2E_WORK/TIME_D2.png")" -lt 150
+# The score's 0 is drawn (a blank cell would match any other blank cell), and so are these cells.
+zero_in() {
+  e2e_above "$(e2e_magick "$E2E_WORK/SCORE_0.png" -format '%[fx:mean]' info:)" 0.05 || return
+  for cell; do test "$(e2e_mask_diff "$E2E_WORK/SCORE_0.png" "$E2E_WORK/$cell.png")" -lt 150 || return; done
+}
+check "the time reads 00x.x: its first two digits are the score's 0" zero_in TIME_D1 TIME_D2
 check "and its seconds digit is not 0 at the start (006.0 or just below)" \
   test "$(e2e_mask_diff "$E2E_WORK/SCORE_0.png" "$E2E_WORK/TIME_D3.png")" -ge 300
 # The board's table as the rule makes it of table $1 and score $2, as the file writes it.

@@ -5,9 +5,10 @@
 # pass their validators; --help and --version need no display, and a missing display, a missing data
 # folder and an unknown option each get one line. Run from its build folder it finds its files beside
 # the executable. The Debian package (made by tools/torvinel.sh test or package) holds the same files
-# under /usr, with its copyright and changelog; lintian finds nothing in it, its executables are
-# hardened, and packaging the same sources again elsewhere gives the same bytes. As root it is
-# installed with apt, played and removed again.
+# under /usr, with its copyright and changelog; lintian finds nothing in it, its executables are as
+# hardened as this release's toolchain can make anything, and the source tarball (exactly the tracked
+# files), packaged again elsewhere, gives the same bytes. As root it is installed with apt (on the
+# release it was built on), played and removed again.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/look.bash"
 unset XDG_DATA_HOME
@@ -17,25 +18,31 @@ cache() { sed -n "s/^$1:[A-Z]*=//p" "$E2E_BUILD/CMakeCache.txt"; }
 # Every path, mode, size and time below a folder: any write inside it changes this.
 tree_state() { find "$1" -printf '%p %m %s %T@\n' | sort | md5sum; }
 
-# One round: title, Space, p, the ranking board, Space twice back to the title, held Escape.
+# Waits up to ten seconds for the profile log $1 to show the game switching to scene $2.
+switched() { e2e_wait_for_text "$1" 10 "^switch [0-9]* $2\$"; }
+
+# One round: title, Space, p, the ranking board, Space until the title is back, held Escape. Each
+# step waits for the game's own log of its scene switches (kept outside every folder checked). The
+# keys are held for many ticks: how short a tap the game still sees is cycle.sh's to check.
 # $1 the executable, $2 the ranking file it must write, $3 a name for its output files.
 play_round() {
-  local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err"
-  local win
-  e2e_launch "$1" "$out" "$err"
+  local out="$E2E_WORK/$3.out" err="$E2E_WORK/$3.err" log="$E2E_WORK/$3.profile"
+  local win icons _
+  TORVINEL_PROFILE="$log" e2e_launch "$1" "$out" "$err"
   win=$(e2e_wait_window "$pid") || fail "$3: window appeared"
-  check "$3: the window shows the installed icon at three sizes" \
-    test "$(xprop -id "${win:-0}" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | wc -l)" = 3
+  icons=$(e2e_window_icons "${win:-0}")
+  check "$3: the window shows the installed icon at 48, 64 and 128 pixels (got '$icons')" test "$icons" = "48x48 64x64 128x128"
   e2e_wait_for_text "$out" "$E2E_WAIT" "fps:" || fail "$3: frame-rate line"
-  e2e_tap space
-  e2e_wait_scene game
-  e2e_tap p
+  e2e_hold space 0.4
+  check "$3: Space starts a game" switched "$log" GameScene
+  e2e_hold p 0.4
+  check "$3: p ends it on the ranking board" switched "$log" RankingScene
   check "$3: the ranking lands in $2" e2e_wait_for_text "$2" "$E2E_WAIT" " "
   check "$3: it holds eight numbers in the '%d ' form" grep -Eq '^(-?[0-9]+ ){8}$' "$2"
-  e2e_tap space
-  e2e_wait_ticks 12
-  e2e_tap space
-  e2e_wait_ticks 12
+  # Past the banner's first 45 ticks one Space goes back to the title.
+  e2e_wait_state "" '[ "${GAME[banner]}" -le 3150 ]'
+  e2e_hold space 0.4
+  check "$3: Space leads back to the title" switched "$log" TitleScene
   e2e_hold Escape 0.3
   e2e_wait_exit "$pid" 10
   check "$3: held Escape ends it with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
@@ -127,6 +134,7 @@ e2e_wait_window "$pid" >/dev/null || fail "beside: window appeared"
 check "from another folder the game plays with the files beside the executable" \
   e2e_wait_for_text "$E2E_WORK/beside.out" "$E2E_WAIT" "fps:"
 check "and says nothing on stderr" test ! -s "$E2E_WORK/beside.err"
+[ -s "$E2E_WORK/beside.err" ] && sed 's/^/  stderr: /' "$E2E_WORK/beside.err"
 e2e_hold Escape 0.3
 e2e_wait_exit "$pid" 10
 
@@ -166,11 +174,34 @@ sed 's/^/  lintian: /' "$E2E_WORK/lintian.txt"
 check "lintian reports no tag (status $status)" test "$status" = 0 -a ! -s "$E2E_WORK/lintian.txt"
 unpacked="$E2E_WORK/unpacked"
 dpkg-deb -x "$deb" "$unpacked"
-hardening-check "$unpacked"/usr/games/torvinel "$unpacked"/usr/games/torvinel-windowed >"$E2E_WORK/hardening.txt"
+# Hardened as far as this release's toolchain can harden anything: a small program built with
+# dpkg-buildflags' hardening=+all shows what hardening-check can find here at all (neither Debian
+# 12's nor 13's C start files carry control-flow marks; branch protection is an ARM feature), and
+# the executables must have every bit of that.
+cat >"$E2E_WORK/probe.cpp" <<'PROBE'
+#include <cstdio>
+#include <cstring>
+int main(int argc, char** argv) {
+    char name[32];
+    std::strcpy(name, argc > 0 ? argv[0] : "");
+    std::printf("%s\n", name);
+}
+PROBE
+buildflag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+c++ $(buildflag CPPFLAGS) $(buildflag CXXFLAGS) "$E2E_WORK/probe.cpp" $(buildflag LDFLAGS) -o "$E2E_WORK/probe"
+declare -A skip=([Position Independent Executable]=--nopie [Stack protected]=--nostackprotector
+  [Fortify Source functions]=--nofortify [Read-only relocations]=--norelro [Immediate binding]=--nobindnow
+  [Control flow integrity]=--nocfprotection [Branch Protection]=--nobranchprotection)
+unprovided=$(hardening-check "$E2E_WORK/probe" | sed -n 's/^ \(.*\): no\b.*/\1/p')
+skips=$(while read -r what; do [ -n "$what" ] && echo "${skip[$what]:---unknown-$what}"; done <<<"$unprovided")
+echo "hardening-check asks for all the toolchain provides, not for: $(paste -sd, <<<"$unprovided")"
+hardening-check $skips "$unpacked"/usr/games/torvinel "$unpacked"/usr/games/torvinel-windowed >"$E2E_WORK/hardening.txt"
 status=$?
-grep -q ': no' "$E2E_WORK/hardening.txt" && sed 's/^/  /' "$E2E_WORK/hardening.txt"
-check "hardening-check finds nothing missing in either executable (status $status)" \
-  test "$status" = 0 -a -z "$(grep ': no' "$E2E_WORK/hardening.txt")"
+sed 's/^/  /' "$E2E_WORK/hardening.txt"
+check "hardening-check finds nothing missing in either executable that the toolchain provides (status $status)" \
+  test "$status" = 0 -a -z "$(grep ': no' "$E2E_WORK/hardening.txt" | grep -v '(ignored)$')"
+check "and it provides at least PIE, the stack protector, fortified functions, RELRO and immediate binding" \
+  test -z "$(grep -v -e 'Control flow integrity' -e 'Branch Protection' <<<"$unprovided" | grep .)"
 copyright="$unpacked/usr/share/doc/torvinel/copyright"
 unmatched=$(sed -n 's/^Files: //p' "$copyright" | tr ' ' '\n' | while read -r pattern; do
   compgen -G "$src/$pattern" >/dev/null || echo "$pattern"; done)
@@ -181,22 +212,38 @@ check "the copyright file is machine-readable, each of its patterns matches a so
   test "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
   -a -z "$unmatched$unwritten"
 
-# Reproducible: the same sources, copied elsewhere and packaged again later under another umask and
-# time zone, make the very same bytes. Both builds take their dates from the last commit.
-if ! epoch=$(git -C "$src" log -1 --format=%ct 2>/dev/null); then
-  echo "skipped: the second package build (the sources are not a git checkout)"
+# The source tarball (the dist target): exactly what git tracks, under torvinel-VERSION/, dated by the
+# release day. Unpacked inside some other git repository, whose dates must not leak in, and packaged
+# again there later under another umask and time zone with the first build's date, it makes the very
+# same bytes: the package is reproducible, and builds outside its own git checkout.
+if [ "$(git -C "$src" rev-parse --show-toplevel 2>/dev/null)" != "$src" ]; then
+  echo "skipped: the source tarball and the second package build (the sources are not a git checkout)"
 else
+  epoch=$(env -u SOURCE_DATE_EPOCH "$src/tools/source-date.sh" "$src")
   stamp=$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M')
   check "every file in the package carries the last commit's time, $stamp (a package made before the last commit fails here)" \
     test "$(TZ=UTC dpkg-deb -c "$deb" | awk '{ print $4, $5 }' | sort -u)" = "$stamp"
-  again="$E2E_WORK/again"
-  mkdir -p "$again/src"
-  (cd "$src" && git ls-files -z -co --exclude-standard | tar --null -T - --ignore-failed-read -cf - 2>/dev/null) |
-    tar -C "$again/src" -xf -
-  (umask 077 && cd "$again" && TZ=UTC-14 SOURCE_DATE_EPOCH=$epoch TORVINEL_BUILD_DIR="$again/build" \
-    "$again/src/tools/torvinel.sh" package >"$E2E_WORK/again.txt" 2>&1)
-  second=$(ls "$again"/build/torvinel_*_amd64.deb 2>/dev/null | head -n 1)
-  check "packaged again elsewhere, the .deb is the same byte for byte" cmp -s "$deb" "${second:-/dev/null}"
+  name="torvinel-${version#* }"
+  day=$(sed -n 's/^set(TORVINEL_RELEASE_DATE \(.*\))$/\1/p' "$src/CMakeLists.txt")
+  cmake --build "$E2E_BUILD" --target dist >"$E2E_WORK/dist.txt" 2>&1
+  tarball="$E2E_BUILD/$name.tar.gz"
+  TZ=UTC LC_ALL=C.UTF-8 tar --quoting-style=literal -tvzf "$tarball" >"$E2E_WORK/tarball.txt" 2>&1
+  check "the source tarball holds exactly the tracked files, under $name/" test "$(awk '!/^d/ { print $6 }' \
+    "$E2E_WORK/tarball.txt" | sort)" = "$(git -C "$src" -c core.quotePath=false ls-files | sed "s|^|$name/|" | sort)"
+  check "each dated by the release day, $day, and owned by root" \
+    test "$(awk '{ print $2, $4, $5 }' "$E2E_WORK/tarball.txt" | sort -u)" = "0/0 $day 00:00"
+  foreign="$E2E_WORK/foreign"
+  mkdir -p "$foreign"
+  git -C "$foreign" init -q
+  GIT_COMMITTER_DATE="2001-02-03T04:05:06Z" git -C "$foreign" -c user.name=someone -c user.email=someone@example.org \
+    commit -q --allow-empty --date="2001-02-03T04:05:06Z" -m "another project"
+  tar -C "$foreign" -xzf "$tarball"
+  check "unpacked inside another git repository, its builds take the release day's date, not that repository's" \
+    test "$(env -u SOURCE_DATE_EPOCH "$foreign/$name/tools/source-date.sh" "$foreign/$name")" = "$(date -u -d "$day" +%s)"
+  (umask 077 && cd "$foreign" && TZ=UTC-14 SOURCE_DATE_EPOCH=$epoch TORVINEL_BUILD_DIR="$foreign/build" \
+    "$foreign/$name/tools/torvinel.sh" package >"$E2E_WORK/again.txt" 2>&1)
+  second=$(ls "$foreign"/build/torvinel_*_amd64.deb 2>/dev/null | head -n 1)
+  check "packaged again from it, the .deb is the same byte for byte" cmp -s "$deb" "${second:-/dev/null}"
   if [ -n "$second" ] && ! cmp -s "$deb" "$second"; then
     diff <(dpkg-deb -c "$deb") <(dpkg-deb -c "$second") | sed 's/^/  listing: /'
     diff <(dpkg-deb -I "$deb" md5sums) <(dpkg-deb -I "$second" md5sums) | sed 's/^/  md5sums: /'

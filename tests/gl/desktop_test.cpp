@@ -64,6 +64,64 @@ TEST(Desktop, WindowCarriesTheGameClassAndIcon) {
     XFree(data);
 }
 
+// A window manager that is slow to let go of a window and to show it (a busy machine's openbox),
+// that lets go by marking the window Withdrawn, and that takes a window it is given back while it
+// still holds it for a request to raise it, as managers do: the game must wait until it has let go
+// before showing the window again, and hand it back shown.
+TEST(Desktop, SlowWindowManagerTakesTheWindowAnewByItsClass) {
+    gltest::ClearFrame();
+    Display* x = glXGetCurrentDisplay();
+    const Window game = glXGetCurrentDrawable();
+    Display* wm = XOpenDisplay(nullptr);
+    ASSERT_NE(wm, nullptr);
+    const Atom wmState = XInternAtom(wm, "WM_STATE", False);
+    const auto Hold = [&](long state) {
+        XChangeProperty(wm, game, wmState, wmState, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&state), 1);
+    };
+    XSelectInput(wm, DefaultRootWindow(wm), SubstructureRedirectMask | SubstructureNotifyMask);
+    Hold(NormalState);  // the manager holds the game's window, shown as GLUT left it
+    XSync(wm, False);
+    std::string takenAs;  // the class the window was taken anew with
+    std::thread manager([&] {
+        bool held = true;
+        long early = 0;  // events the server sent while the manager still held the window
+        for (int idle = 0; takenAs.empty() && idle < 400;) {
+            if (!XPending(wm)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                ++idle;
+                continue;
+            }
+            XEvent event;
+            XNextEvent(wm, &event);
+            const bool whileHeld = held || early-- > 0;
+            if (event.type == UnmapNotify && event.xunmap.window == game && held) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(600));  // busy
+                XSync(wm, False);
+                early = XEventsQueued(wm, QueuedAlready);
+                Hold(WithdrawnState);
+                held = false;
+            } else if (event.type == MapRequest && event.xmaprequest.window == game && !whileHeld) {
+                XClassHint hint{};
+                if (XGetClassHint(wm, game, &hint) != 0) {
+                    takenAs = hint.res_class;
+                    XFree(hint.res_name), XFree(hint.res_class);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));  // busy again
+                Hold(NormalState);
+                XMapWindow(wm, game);
+            }
+            XSync(wm, False);
+        }
+    });
+    NameGameWindow({});
+    XWindowAttributes shown{};
+    XGetWindowAttributes(x, game, &shown);
+    manager.join();
+    XCloseDisplay(wm);
+    EXPECT_EQ(takenAs, "Torvinel");
+    EXPECT_EQ(shown.map_state, IsViewable);
+}
+
 // Past its timeout the X screensaver stays off while the game is connected, and starts once the
 // game's connection closes.
 TEST(Desktop, ScreenSaverHeldOffUntilTheGameDisconnects) {
