@@ -30,7 +30,7 @@
 #include "render/Camera.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
-#include "scenes/RankingFile.h"
+#include "scenes/RankingSave.h"
 
 namespace {
 
@@ -176,7 +176,8 @@ void OnExit() {
     if (!FinishRecording(demo, RankingTable, why))
         std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
     EndRateLine(pacer, stdout);
-    // A score still on its way to the disk is waited for, a few seconds at most.
+    // A score still on its way to the disk is waited for, a few seconds at most; what is still
+    // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
     if (currentScene != nullptr) {
         currentScene->Finalize();
@@ -244,6 +245,9 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             return 1;
         }
     }
+    // Scores an earlier run could not save before it ended join the ranking, on the save's worker
+    // (never for a playback, which keeps the ranking in memory only).
+    MergeWaitingScores();
     if (!OpenDisplayCheck()) {
         const char* display = std::getenv("DISPLAY");
         const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")
