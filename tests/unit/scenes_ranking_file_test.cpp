@@ -140,7 +140,7 @@ TEST(RankingFile, FailedOrInterruptedSaveKeepsTheOldFile) {
     const std::string living = "ranking.dat.new." + OwnWriterTag() + ".aaaaaa";
     for (const std::string& name : {living, "ranking.dat.new." + std::to_string(getppid()) + "-1.aaaaaa",
                                    std::string("ranking.dat.new"), std::string("ranking.dat.new.Ab12cD"),
-                                   std::string("ranking.dat.new.mine"), std::string("ranking.dat.waiting.1-1.bbbbbb")})
+                                   std::string("ranking.dat.new.backup1"), std::string("ranking.dat.waiting.1-1.bbbbbb")})
         WriteFile(folder / name, "60 ");
     SetRankingPath(file);
     for (const char* noted : {"100 8 7 6 5 4 3 2 ", "1 1 1 1 1 1 1 1 "}) {
@@ -150,7 +150,7 @@ TEST(RankingFile, FailedOrInterruptedSaveKeepsTheOldFile) {
                         [] { RankScore(9), WaitForRankingSaves(60000); });
     }
     EXPECT_EQ(Folder(folder), "100 70 60 9 9 8 7 6 |notafolder|ranking.dat|ranking.dat.lock|" + living +
-                                  "|ranking.dat.new.mine");
+                                  "|ranking.dat.new.backup1");
     SetRankingPath("res/ranking.dat");
 }
 
@@ -179,11 +179,15 @@ TEST(RankScore, ASlowSaveStallsNothingAndTheBoardTakesItsTableBetweenTicks) {
     // The first save's table, with the score still on its way kept on the board.
     EXPECT_TRUE(ApplySavedRanking());
     EXPECT_EQ(Table(), "50 40 25 5 0 0 0 0 ");
+    // Leaving now: the score on its way waits in a journal, and its save, let go, renames nothing.
+    ExpectComplaint("the score 5 waits in", [] { EXPECT_FALSE(FinishRankingSaves(0)); });
     held.LetOneGo();
-    EXPECT_TRUE(FinishRankingSaves(60000));
-    EXPECT_TRUE(ApplySavedRanking());
+    WaitForRankingSaves(60000);
+    EXPECT_EQ(ReadFile(file), "50 40 25 0 0 0 0 0 ");
+    held.LetOneGo();  // the next start's save goes straight through
+    ExpectComplaint("merged 1 waiting score", [] { MergeWaitingScores(), WaitForRankingSaves(60000); });
     SetRankingPath("res/ranking.dat");
-    EXPECT_EQ(Folder(folder), Table() + "|ranking.dat|ranking.dat.lock");
+    EXPECT_EQ(Folder(folder), "50 40 25 5 0 0 0 0 |ranking.dat|ranking.dat.lock");
 }
 
 // A save that fails keeps its score on the board and in the queue, says so in one line, and is
@@ -211,7 +215,7 @@ TEST(RankScore, AFailedSaveKeepsItsScoreUntilASaveHoldsIt) {
                 if (yes) fs::create_directory(file + ".lock");
             };
             SetRankingPath(file);
-            LoadRanking();
+            ApplySavedRanking(), LoadRanking();  // nothing left from earlier tests
             broken(true);
             ExpectComplaint(std::string(c.said) + "); the previous file is kept, and the score 3 is not saved yet",
                             [] { RankScore(3), WaitForRankingSaves(60000); });
@@ -231,10 +235,11 @@ TEST(RankScore, AFailedSaveKeepsItsScoreUntilASaveHoldsIt) {
     }
 }
 
-// Copies of the game end together on a disk whose every sync takes 2.5 s: one saves while the
-// others wait for the lock, and all three leave at once, mid-save or still waiting. A fourth,
-// still playing, waits its turn and ranks into what they saved; what they could not save
-// joins the ranking at its next save. No score lost, none kept twice, nothing left behind.
+// Three copies of the game end together on a disk whose every sync takes 2.5 s and leave at
+// once: the first's save completes within the wait, the others, still waiting for the lock, keep
+// their scores in journals. A fourth copy, still playing, waits its turn and ranks into the table
+// the first saved; what the others kept joins the ranking at its next save. No score lost, none
+// kept twice, nothing left behind.
 TEST(RankScore, CopiesEndingAndLeavingTogetherKeepEveryScore) {
     TempFolder folder;
     SetRankingPath(WriteFile(folder / "ranking.dat", "1 0 0 0 0 0 0 0 "));
@@ -249,15 +254,15 @@ TEST(RankScore, CopiesEndingAndLeavingTogetherKeepEveryScore) {
                 return true;
             };
             RankScore(score);
-            FinishRankingSaves(100);
-            _exit(0);
+            _exit(FinishRankingSaves(score == 50 ? 60000 : 100) == (score == 50) ? 0 : 1);
         }
         char byte = 0;
         ASSERT_TRUE(score != 50 || read(ready[0], &byte, 1) == 1);  // the first holds the lock, mid-sync
     }
     RankScore(20);
     EXPECT_TRUE(WaitForRankingSaves(60000));
-    for (pid_t copy : copies) EXPECT_EQ(waitpid(copy, nullptr, 0), copy);
+    int status = -1;
+    for (pid_t copy : copies) EXPECT_TRUE(waitpid(copy, &status, 0) == copy && WIFEXITED(status) && WEXITSTATUS(status) == 0);
     RankScore(10);
     EXPECT_TRUE(WaitForRankingSaves(60000));
     SetRankingPath("res/ranking.dat");
