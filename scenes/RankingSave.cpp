@@ -351,13 +351,16 @@ void SaveWaitingScores() {
             path = queue.path;
         }
         const Outcome outcome = SaveRound(path, said);
+        {
+            const std::lock_guard<std::mutex> hold(queue.mutex);
+            // A retry that fails the same way says nothing new.
+            if (outcome == Outcome::Failed && said == queue.lastFailure) said.clear();
+            queue.lastFailure = outcome == Outcome::Failed ? said : std::string();
+            queue.said += said;
+        }
         // The next copy reads the new file already; this makes it survive a power cut as well.
         if (outcome == Outcome::Saved) SyncFolderOf(path);
         const std::lock_guard<std::mutex> hold(queue.mutex);
-        // A retry that fails the same way says nothing new.
-        if (outcome == Outcome::Failed && said == queue.lastFailure) said.clear();
-        queue.lastFailure = outcome == Outcome::Failed ? said : std::string();
-        queue.said += said;
         more = outcome != Outcome::Failed && !queue.pending.empty();
         queue.working = more;
         queue.changed.notify_all();

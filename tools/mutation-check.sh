@@ -58,7 +58,7 @@ faults=(
   "ranking-unlocked-when-the-lock-fails|scenes/RankingSave.cpp|    if (!lock.Failure().empty()) {|    if (false) {"
   "ranking-failed-save-drops-its-score|scenes/RankingSave.cpp|if (renamed) queue.pending.erase(|if (true) queue.pending.erase("
   "ranking-failed-save-not-retried-on-leaving|scenes/RankingSave.cpp|retry = !queue.pending.empty() && !queue.working;|retry = false;"
-  "ranking-retry-says-its-failure-again|scenes/RankingSave.cpp|        if (outcome == Outcome::Failed && said == queue.lastFailure) said.clear();\n|"
+  "ranking-retry-says-its-failure-again|scenes/RankingSave.cpp|if (outcome == Outcome::Failed && said == queue.lastFailure) said.clear();|"
   "ranking-shared-temporary-name|scenes/RankingSave.cpp|    staged.temp = path + \".new.\" + OwnWriterTag() + \".XXXXXX\";\n    const int fd = ::mkostemp(&staged.temp[0], O_CLOEXEC);|    staged.temp = path + \".new\";\n    ::unlink(staged.temp.c_str());\n    const int fd = ::creat(staged.temp.c_str(), 0600);"
   "ranking-mode-copied-through-a-link|scenes/RankingSave.cpp|    ::fchmod(fd, kFileMode);|    struct stat old {};\n    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : kFileMode);"
   "ranking-leftovers-kept|scenes/RankingSave.cpp|    ClearLeftovers(path);\n|"
