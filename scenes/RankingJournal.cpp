@@ -56,10 +56,13 @@ std::string WriterOf(const std::string& name, const std::string& prefix) {
     const std::size_t dash = rest.find('-'), dot = rest.find('.');
     if (dash == std::string::npos || dot == std::string::npos || dash > dot || rest.size() - dot != 7) return "";
     const std::string pid = rest.substr(0, dash), start = rest.substr(dash + 1, dot - dash - 1);
-    const bool alnum = std::all_of(rest.begin() + dot + 1, rest.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    });
-    return AllDigits(pid) && pid.size() < 10 && AllDigits(start) && alnum ? rest.substr(0, dot) : "";
+    return AllDigits(pid) && pid.size() < 10 && AllDigits(start) && EndsInUniqueSuffix(rest) ? rest.substr(0, dot) : "";
+}
+
+bool EndsInUniqueSuffix(const std::string& text) {
+    return text.size() >= 6 && std::all_of(text.end() - 6, text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+           });
 }
 
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }

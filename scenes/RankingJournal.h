@@ -24,6 +24,9 @@ bool WriterGone(const std::string& tag);
 // When name is prefix followed by "<pid>-<start>.XXXXXX", the writer tag in it; else empty.
 std::string WriterOf(const std::string& name, const std::string& prefix);
 
+// Whether text ends in six letters or digits, as mkostemp fills "XXXXXX".
+bool EndsInUniqueSuffix(const std::string& text);
+
 // The ranking file's own name within its folder, and the name forms beside it.
 std::string BaseName(const std::string& path);
 inline std::string TemporaryPrefix(const std::string& path) { return BaseName(path) + ".new."; }

@@ -162,9 +162,7 @@ bool IsEarlierTemporary(const std::string& name, const std::string& base) {
     const std::string prefix = base + ".new";
     if (name == prefix) return true;
     return name.size() == prefix.size() + 7 && name.compare(0, prefix.size() + 1, prefix + ".") == 0 &&
-           std::all_of(name.end() - 6, name.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-           });
+           EndsInUniqueSuffix(name);
 }
 
 // Clears what saves of copies since ended left beside the ranking: only with the lock held, only
