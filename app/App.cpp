@@ -32,7 +32,7 @@
 #include "render/Camera.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
-#include "scenes/RankingFile.h"
+#include "scenes/RankingSave.h"
 
 namespace {
 
@@ -181,7 +181,8 @@ void OnReshape(int width, int height) {
 void OnExit() {
     if (demo.mode == DemoMode::Record) EndOfRecording();  // unless Escape has ended it already
     EndRateLine(pacer, stdout);
-    // A score still on its way to the disk is waited for, a few seconds at most.
+    // A score still on its way to the disk is waited for, a few seconds at most; what is still
+    // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
     if (currentScene != nullptr) {
         currentScene->Finalize();
@@ -252,6 +253,9 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         // Leaving says whether the whole run was saved, in the exit status too.
         quitStatus = EndOfRecording;
     }
+    // Scores an earlier run could not save before it ended join the ranking, on the save's worker
+    // (never for a playback, which keeps the ranking in memory only).
+    MergeWaitingScores();
     if (!OpenDisplayCheck()) {
         const char* display = std::getenv("DISPLAY");
         const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")

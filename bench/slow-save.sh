@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The ranking's save on a slow disk: two copies of the game share one ranking, every fsync is
-# held for SYNC_MS by strace, and both players end their games with p at the same moment. Prints
-# the longest tick of each copy from the moment p is pressed, whether both scores reached the
-# file, and how long leaving takes while a save is still under way. Figures only; it judges
-# nothing. Each copy plays on its own Xvfb, windowed at 1280x720.
+# The ranking's save on a slow disk: copies of the game share one ranking, every fsync is held for
+# SYNC_MS by strace, and the players end their games with p at the same moment. Prints the longest
+# tick of each copy from the moment p is pressed, whether every score reached the file, how long
+# leaving takes while a save is still under way, and, when three copies leave at once, how long
+# each takes to go, what waits beside the ranking and what the next start merges. Figures only; it
+# judges nothing. Each copy plays on its own Xvfb, windowed at 1280x720.
 #   bench/slow-save.sh BUILD_DIR [SYNC_MS=2500] [WATCH_SECONDS=15]
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tests/e2e/lib/common.bash"
@@ -60,6 +61,15 @@ longest_ticks() {
       n, upd, per, at - ranking }' "$E2E_WORK/copy-$1.log"
 }
 
+# Presses key $1 on copies $2... together.
+press() {
+  local key="$1" n
+  shift
+  for n in "$@"; do to "$n" keydown "$key"; done
+  sleep 0.15
+  for n in "$@"; do to "$n" keyup "$key"; done
+}
+
 # How many of the ranking file's places hold a score of this run (the file starts all below 0).
 kept() { awk '{ for (i = 1; i <= NF; i++) n += $i >= 0 } END { print n + 0 }' res/ranking.dat; }
 
@@ -67,14 +77,10 @@ echo "== Two copies ending games together, every fsync held $SYNC_MS ms"
 pids=()
 launch 0
 launch 1
-for n in 0 1; do to "$n" keydown space; done
-sleep 0.15
-for n in 0 1; do to "$n" keyup space; done
+press space 0 1
 for n in 0 1; do wait_switch "$n" GameScene 10 || { echo "copy $n: no game" >&2; exit 1; }; done
 sleep 1
-for n in 0 1; do to "$n" keydown p; done
-sleep 0.15
-for n in 0 1; do to "$n" keyup p; done
+press p 0 1
 for n in 0 1; do wait_switch "$n" RankingScene 10 || echo "copy $n: no ranking"; done
 sleep "$WATCH_SECONDS"
 echo "ranking file after ${WATCH_SECONDS} s: $(cat res/ranking.dat) ($(kept) of the 2 scores kept)"
@@ -88,10 +94,10 @@ echo
 echo "== Leaving (Escape held) right after a game ends, every fsync held $SYNC_MS ms"
 printf -- '-1 -2 -3 -4 -5 -6 -7 -8 ' >res/ranking.dat
 launch 0
-to 0 keydown space; sleep 0.15; to 0 keyup space
+press space 0
 wait_switch 0 GameScene 10 || { echo "no game" >&2; exit 1; }
 sleep 0.5
-to 0 keydown p; sleep 0.15; to 0 keyup p
+press p 0
 wait_switch 0 RankingScene 10 || echo "no ranking"
 start=$EPOCHREALTIME
 to 0 keydown Escape
@@ -100,3 +106,44 @@ to 0 keyup Escape
 awk -v s="$start" -v e="$EPOCHREALTIME" 'BEGIN { printf "from Escape to the end of the process: %.1f s\n", e - s }'
 echo "ranking file: $(cat res/ranking.dat) ($(kept) of the 1 score kept)"
 grep -v "^strace: " "$E2E_WORK/err-0.txt" | sed "s/^/stderr: /"
+
+echo
+echo "== Three copies ending games together and leaving at once (Escape held), every fsync held $SYNC_MS ms"
+printf -- '-1 -2 -3 -4 -5 -6 -7 -8 ' >res/ranking.dat
+E2E_PIDS+=("$E2E_XPID")
+e2e_start_x 1280 720
+displays+=("$DISPLAY")
+pids=()
+for n in 0 1 2; do launch "$n"; done
+press space 0 1 2
+for n in 0 1 2; do wait_switch "$n" GameScene 10 || { echo "copy $n: no game" >&2; exit 1; }; done
+sleep 0.5
+press p 0 1 2
+for n in 0 1 2; do wait_switch "$n" RankingScene 10 || echo "copy $n: no ranking"; done
+start=$EPOCHREALTIME
+for n in 0 1 2; do to "$n" keydown Escape; done
+gone=()
+while [ "${#gone[@]}" -lt 3 ] && awk -v s="$start" -v e="$EPOCHREALTIME" 'BEGIN { exit !(e - s < 60) }'; do
+  for n in 0 1 2; do
+    [ -z "${gone[$n]:-}" ] && ! kill -0 "${pids[$n]}" 2>/dev/null && gone[$n]=$EPOCHREALTIME
+  done
+  sleep 0.05
+done
+for n in 0 1 2; do
+  to "$n" keyup Escape
+  awk -v n="$n" -v s="$start" -v e="${gone[$n]:-}" \
+    'BEGIN { if (e == "") print "copy " n ": still running after 60 s"; else printf "copy %d: from Escape to the end of the process: %.1f s\n", n, e - s }'
+done
+echo "ranking file once all three are gone: $(cat res/ranking.dat) ($(kept) of the 3 scores in it)"
+echo "beside it: $(cd res && ls -d ranking.dat.* 2>/dev/null | tr '\n' ' ')"
+for n in 0 1 2; do grep -v "^strace: " "$E2E_WORK/err-$n.txt" | sed "s/^/copy $n stderr: /"; done
+echo "-- the next start of one copy"
+start=$EPOCHREALTIME
+launch 0
+e2e_wait_for_text "$E2E_WORK/err-0.txt" 60 "merged" || echo "no merge line within 60 s"
+awk -v s="$start" -v e="$EPOCHREALTIME" 'BEGIN { printf "from its start to the merge line: %.1f s\n", e - s }'
+echo "ranking file: $(cat res/ranking.dat) ($(kept) of the 3 scores in it); beside it: $(cd res && ls -d ranking.dat.* 2>/dev/null | tr '\n' ' ')"
+grep -v "^strace: " "$E2E_WORK/err-0.txt" | sed "s/^/stderr: /"
+to 0 keydown Escape
+e2e_wait_exit "${pids[0]}" 30 || kill "${pids[0]}"
+to 0 keyup Escape

@@ -16,7 +16,7 @@
 #include "render/Sprite.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
-#include "scenes/RankingFile.h"
+#include "scenes/RankingSave.h"
 #include "scenes/ResourceNames.h"
 #include "scenes/TitleScene.h"
 

@@ -23,7 +23,7 @@
 #include "render/Texture.h"
 #include "scenes/GameScene.h"
 #include "scenes/Hud.h"
-#include "scenes/RankingFile.h"
+#include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
 #include "scenes/TitleScene.h"
 

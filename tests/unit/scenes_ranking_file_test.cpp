@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,7 +12,8 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "scenes/RankingFile.h"
+#include "scenes/RankingJournal.h"
+#include "scenes/RankingSave.h"
 
 using namespace testsupport;
 
@@ -59,6 +61,15 @@ struct HeldSaves {
     void LetOneGo() { EXPECT_EQ(write(resume[1], "!", 1), 1); }
 };
 
+// Runs f in a process of its own, as another copy of the game, and expects no failure there.
+template <typename F>
+void InChild(F f) {
+    const pid_t child = fork();
+    if (child == 0) f(), _exit(testing::Test::HasFailure() ? 1 : 0);
+    int status = -1;
+    EXPECT_TRUE(waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 }  // namespace
 
 // Load, insert, save, as every finished game does; the file's bytes are checked exactly.
@@ -77,22 +88,20 @@ TEST(RankingFile, ReadInsertAndWriteBack) {
         {"30 99999999999 10 ", -1, "30 30 30 30 30 30 30 30 ", "item 2"},
         {"2147483647 -2147483648 ", INT_MIN,
          "2147483647 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 -2147483648 ", ""},
+        {"/dev/zero", 4, "4 0 0 0 0 0 0 0 ", "not a regular file but a device"},  // a link to a device
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.before ? c.before : "(missing)");
         for (int& slot : RankingTable) slot = 9;  // nothing may survive from before the load
-        if (c.before) WriteFile(file, c.before); else fs::remove(file);
+        fs::remove(file);
+        if (c.before && c.before[0] == '/') fs::create_symlink(c.before, file); else if (c.before) WriteFile(file, c.before);
         ExpectComplaint(c.complaint, [&] { LoadRankingFrom(file.c_str()); });
         InsertScore(c.score);
         EXPECT_TRUE(SaveRankingTo(file.c_str()));
         EXPECT_EQ(Folder(folder), std::string(c.after) + "|ranking.dat");
+        // A file of the game's own mode, whatever stood there or behind a link.
+        EXPECT_EQ(fs::symlink_status(file).permissions(), static_cast<fs::perms>(0644));
     }
-    // Something that opens but cannot be read (a folder in the file's place) is told, not taken
-    // for an empty ranking in silence.
-    fs::remove(file);
-    fs::create_directory(file);
-    ExpectComplaint(file, [&] { LoadRankingFrom(file.c_str()); });
-    EXPECT_EQ(Table(), "0 0 0 0 0 0 0 0 ");
 }
 
 TEST(RankingFile, FailedOrInterruptedSaveKeepsTheOldFile) {
@@ -100,16 +109,11 @@ TEST(RankingFile, FailedOrInterruptedSaveKeepsTheOldFile) {
     const std::string file = WriteFile(folder / "ranking.dat", "8 7 6 5 4 3 2 1 ");
     LoadRankingFrom(file.c_str());
     InsertScore(100);
-    // A write that goes wrong before the swap, a read-only folder (root writes anywhere) and a
-    // "folder" that is really a file: old file whole, no stray file, the table kept, one line said.
-    const std::string inside = WriteFile(folder / "notafolder", "x") + "/ranking.dat";
-    for (int failure = 0; failure < 3; ++failure) {
-        rankingBeforeRename = failure == 0 ? +[](const char*) { return false; } : nullptr;
-        if (failure == 1 && geteuid() == 0) continue;
-        if (failure == 1) fs::permissions(folder.path, fs::perms::owner_read | fs::perms::owner_exec);
-        const std::string& path = failure == 2 ? inside : file;
+    // A write that goes wrong before the swap, and a "folder" that is really a file: old file
+    // whole, no stray file, the table kept, one line said.
+    rankingBeforeRename = [](const char*) { return false; };
+    for (const std::string& path : {file, WriteFile(folder / "notafolder", "x") + "/ranking.dat"}) {
         ExpectComplaint(path, [&] { EXPECT_FALSE(SaveRankingTo(path.c_str())); });
-        fs::permissions(folder.path, fs::perms::owner_all);
         EXPECT_EQ(Folder(folder), "8 7 6 5 4 3 2 1 |notafolder|ranking.dat");
         EXPECT_EQ(Table(), "100 8 7 6 5 4 3 2 ");
     }
@@ -117,21 +121,31 @@ TEST(RankingFile, FailedOrInterruptedSaveKeepsTheOldFile) {
     rankingBeforeRename = [](const char*) -> bool { _exit(7); };
     EXPECT_EXIT(SaveRankingTo(file.c_str()), testing::ExitedWithCode(7), "");
     rankingBeforeRename = nullptr;
-    const std::string seen = Folder(folder), temp = seen.substr(seen.rfind('|') + 1);
+    const std::string seen = Folder(folder), dead = seen.substr(seen.rfind('|') + 1);
     EXPECT_EQ(seen.rfind("8 7 6 5 4 3 2 1 |notafolder|ranking.dat|ranking.dat.new.", 0), 0u) << seen;
-    EXPECT_EQ(ReadFile(folder / temp), "100 8 7 6 5 4 3 2 ");
+    EXPECT_EQ(ReadFile(folder / dead), "100 8 7 6 5 4 3 2 ");
     // Another save meanwhile (as if that one were only slow) writes through a file of its own.
     EXPECT_TRUE(SaveRankingTo(file.c_str()));
-    EXPECT_EQ(Folder(folder), "100 8 7 6 5 4 3 2 |notafolder|ranking.dat|" + temp);
-    // A later game's save clears, under the lock, what killed saves left (an earlier version's
-    // fixed name too), and nothing else.
-    WriteFile(file + ".new", "");
-    WriteFile(file + ".new.mine", "");
+    EXPECT_EQ(Folder(folder), "100 8 7 6 5 4 3 2 |notafolder|ranking.dat|" + dead);
+    // Later games' saves clear, under the lock, the temporary files of writers that are gone (the
+    // killed one, one whose process id went to another program, an earlier version's names),
+    // never a living writer's nor anything else. They merge what copies left waiting, once: a
+    // journal that a killed merge noted is in the file already when the file holds its table.
+    const std::string living = "ranking.dat.new." + OwnWriterTag() + ".aaaaaa";
+    for (const std::string& name : {living, "ranking.dat.new." + std::to_string(getppid()) + "-1.aaaaaa",
+                                   std::string("ranking.dat.new"), std::string("ranking.dat.new.Ab12cD"),
+                                   std::string("ranking.dat.new.backup1"), std::string("ranking.dat.waiting.1-1.bbbbbb")})
+        WriteFile(folder / name, "60 ");
     SetRankingPath(file);
-    RankScore(9);
-    EXPECT_TRUE(FinishRankingSaves(60000));
+    for (const char* noted : {"100 8 7 6 5 4 3 2 ", "1 1 1 1 1 1 1 1 "}) {
+        WriteFile(folder / "ranking.dat.waiting.1-1.aaaaaa", "70 ");
+        WriteFile(file + ".merging", noted + std::string("\nranking.dat.waiting.1-1.aaaaaa\n../ranking.dat\n"));
+        ExpectComplaint("merged 1 waiting score into the ranking " + file + " from " + file + ".waiting.1-1.",
+                        [] { RankScore(9), WaitForRankingSaves(60000); });
+    }
+    EXPECT_EQ(Folder(folder), "100 70 60 9 9 8 7 6 |notafolder|ranking.dat|ranking.dat.lock|" + living +
+                                  "|ranking.dat.new.backup1");
     SetRankingPath("res/ranking.dat");
-    EXPECT_EQ(Folder(folder), "100 9 8 7 6 5 4 3 |notafolder|ranking.dat|ranking.dat.lock|ranking.dat.new.mine");
 }
 
 // The save runs beside the game: ranking a score returns at once, the board shows it in the
@@ -154,45 +168,98 @@ TEST(RankScore, ASlowSaveStallsNothingAndTheBoardTakesItsTableBetweenTicks) {
     RankScore(5);  // a second game ends meanwhile
     EXPECT_EQ(Table(), "30 25 20 10 5 0 0 0 ");
     EXPECT_FALSE(ApplySavedRanking());
-    // Leaving now waits only so long, and says what it leaves behind.
-    ExpectComplaint("the last score may not have been saved", [] { EXPECT_FALSE(FinishRankingSaves(20)); });
     held.LetOneGo();
     held.Next();  // the second game's save, after the first completed
     // The first save's table, with the score still on its way kept on the board.
     EXPECT_TRUE(ApplySavedRanking());
     EXPECT_EQ(Table(), "50 40 25 5 0 0 0 0 ");
+    // Leaving now: the score on its way waits in a journal, and its save, let go, renames nothing.
+    ExpectComplaint("the score 5 waits in", [] { EXPECT_FALSE(FinishRankingSaves(0)); });
     held.LetOneGo();
-    EXPECT_TRUE(FinishRankingSaves(60000));
-    EXPECT_TRUE(ApplySavedRanking());
+    WaitForRankingSaves(60000);
+    EXPECT_EQ(ReadFile(file), "50 40 25 0 0 0 0 0 ");
+    held.LetOneGo();  // the next start's save goes straight through
+    ExpectComplaint("merged 1 waiting score", [] { MergeWaitingScores(), WaitForRankingSaves(60000); });
     SetRankingPath("res/ranking.dat");
-    EXPECT_EQ(Folder(folder), Table() + "|ranking.dat|ranking.dat.lock");
+    EXPECT_EQ(Folder(folder), "50 40 25 5 0 0 0 0 |ranking.dat|ranking.dat.lock");
 }
 
-// Two copies of the game end together: the second waits for the first's save, whose sync is
-// slowed as on a busy disk (past the two seconds an earlier version waited for the lock), and
-// ranks into the table it saved.
-TEST(RankScore, TwoGamesEndingTogetherKeepBothScores) {
+// A save that fails keeps its score on the board and in the queue, says so in one line, and is
+// tried again at the next game's end or on leaving; a score still unsaved on leaving waits in a
+// journal beside the ranking, which the next start merges. Never a save without the lock.
+TEST(RankScore, AFailedSaveKeepsItsScoreUntilASaveHoldsIt) {
+    enum Retry { NextGame, Leaving, NextStart };
+    const struct { bool readOnly; Retry retry; const char* said; } cases[] = {
+        {true, NextGame, "create failed: Permission denied"},
+        {false, Leaving, "lock failed: Is a directory"},
+        {false, NextStart, "lock failed: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::string file = WriteFile(folder / "ranking.dat", "5 0 0 0 0 0 0 0 ");
+        WriteFile(file + ".lock", "");
+        // Root writes anywhere: the read-only folder belongs to a player the game runs as.
+        const bool asPlayer = c.readOnly && geteuid() == 0;
+        EXPECT_TRUE(!asPlayer || chown(folder.path.c_str(), 65534, 65534) == 0);
+        InChild([&] {
+            EXPECT_TRUE(!asPlayer || (setgid(65534) == 0 && setuid(65534) == 0));
+            const auto broken = [&](bool yes) {
+                if (c.readOnly) return fs::permissions(folder.path, fs::perms(yes ? 0555 : 0755));
+                fs::remove(file + ".lock"), yes && fs::create_directory(file + ".lock");
+            };
+            SetRankingPath(file);
+            ApplySavedRanking(), LoadRanking();  // nothing left from earlier tests
+            broken(true);
+            ExpectComplaint(std::string(c.said) + "); the previous file is kept, and the score 3 is not saved yet",
+                            [] { RankScore(3), WaitForRankingSaves(60000); });
+            ApplySavedRanking();
+            EXPECT_EQ(Table(), "5 3 0 0 0 0 0 0 ");
+            EXPECT_EQ(ReadFile(file), "5 0 0 0 0 0 0 0 ");
+            if (c.retry == NextStart)  // tried once more, saying nothing new, then kept
+                ExpectComplaint("the score 3 waits in " + file + ".waiting.", [] { FinishRankingSaves(60000); });
+            broken(false);
+            if (c.retry == NextGame) RankScore(4), WaitForRankingSaves(60000);
+            EXPECT_TRUE(c.retry != Leaving || FinishRankingSaves(60000));
+            if (c.retry == NextStart)
+                ExpectComplaint("merged 1 waiting score", [] { MergeWaitingScores(), WaitForRankingSaves(60000); });
+            EXPECT_EQ(Folder(folder), (c.retry == NextGame ? "5 4 3 0 0 0 0 0 " : "5 3 0 0 0 0 0 0 ") +
+                                          std::string("|ranking.dat|ranking.dat.lock"));
+        });
+    }
+}
+
+// Three copies of the game end together on a disk whose every sync takes 2.5 s and leave at
+// once: the first's save completes within the wait, the others, still waiting for the lock, keep
+// their scores in journals. A fourth copy, still playing, waits its turn and ranks into the table
+// the first saved; what the others kept joins the ranking at its next save. No score lost, none
+// kept twice, nothing left behind.
+TEST(RankScore, CopiesEndingAndLeavingTogetherKeepEveryScore) {
     TempFolder folder;
     SetRankingPath(WriteFile(folder / "ranking.dat", "1 0 0 0 0 0 0 0 "));
     static int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    const pid_t first = fork();
-    if (first == 0) {
-        rankingBeforeRename = [](const char*) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2500 * (write(ready[1], "!", 1) == 1)));
-            return true;
-        };
-        RankScore(50);
-        _exit(FinishRankingSaves(60000) ? 0 : 1);
+    std::vector<pid_t> copies;
+    for (int score : {50, 40, 30}) {
+        copies.push_back(fork());
+        if (copies.back() == 0) {
+            rankingBeforeRename = [](const char*) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2500 * (write(ready[1], "!", 1) == 1)));
+                return true;
+            };
+            RankScore(score);
+            _exit(FinishRankingSaves(score == 50 ? 60000 : 100) == (score == 50) ? 0 : 1);
+        }
+        char byte = 0;
+        ASSERT_TRUE(score != 50 || read(ready[0], &byte, 1) == 1);  // the first holds the lock, mid-sync
     }
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);  // the first holds the lock, just before its rename
-    RankScore(40);
-    EXPECT_TRUE(FinishRankingSaves(60000));
+    RankScore(20);
+    EXPECT_TRUE(WaitForRankingSaves(60000));
     int status = -1;
-    EXPECT_TRUE(waitpid(first, &status, 0) == first && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (pid_t copy : copies) EXPECT_TRUE(waitpid(copy, &status, 0) == copy && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    RankScore(10);
+    EXPECT_TRUE(WaitForRankingSaves(60000));
     SetRankingPath("res/ranking.dat");
-    EXPECT_EQ(Folder(folder), "50 40 1 0 0 0 0 0 |ranking.dat|ranking.dat.lock");
+    EXPECT_EQ(Folder(folder), "50 40 30 20 10 1 0 0 |ranking.dat|ranking.dat.lock");
 }
 
 // A file that does not read cleanly is kept beside the ranking, the latest one only, with one line.
@@ -206,7 +273,7 @@ TEST(RankScore, DamagedRankingIsKeptBeforeTheSave) {
         {std::string(100000, ' '), "too large: 100000 bytes", "7 0 0 0 0 0 0 0 "},
     };
     for (const auto& c : cases) {
-        ExpectComplaint(c.said, [&] { RankScore((WriteFile(file, c.before), 7)), FinishRankingSaves(60000); });
+        ExpectComplaint(c.said, [&] { RankScore((WriteFile(file, c.before), 7)), WaitForRankingSaves(60000); });
         EXPECT_EQ(Folder(folder), c.after + std::string("|ranking.dat|ranking.dat.damaged|ranking.dat.lock"));
         EXPECT_EQ(ReadFile(file + ".damaged"), c.before);
     }
