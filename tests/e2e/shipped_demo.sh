@@ -3,13 +3,36 @@
 # shipped demo, recorded by a Release build, played with --timedemo on this build, on a Debug
 # build, an AddressSanitizer build, a clang build with -ffast-math, an FMA build (-march=x86-64-v3
 # -Ofast, when the CPU has it), an x87 build (-mfpmath=387), and on this build with flush-to-zero
-# set as the game loads (each build made beside this one the first time). Every run must stay in
-# step to its last scores.
+# set as the game loads (each build made beside this one the first time). A run recorded through
+# the window on this build a moment before, with the blade turned and lifted through the gems, is
+# played on each of them too. Every run must stay in step to its last scores.
 source "$(dirname "$0")/lib/common.bash"
 
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 demo="$E2E_BUILD/demos/three-games.demo"
 e2e_start_x 1280 720
+
+# A fresh recording: the blade's corners and the cut halves are where other arithmetic shows first.
+data=$(e2e_data_copy)
+cp "$E2E_BUILD/torvinel-windowed" "$data/"
+fresh="$E2E_WORK/fresh.demo"
+e2e_launch "$data/torvinel-windowed" "$E2E_WORK/rec-out.txt" "$E2E_WORK/rec-err.txt" --record "$fresh"
+e2e_wait_window "$pid" >/dev/null || fail "the recording game's window appeared"
+e2e_wait_scene title && e2e_wait_ticks 30
+e2e_tap space
+e2e_wait_scene game && e2e_wait_ticks 25
+e2e_hold Up 0.8
+e2e_hold d 0.6
+e2e_hold Left 1.2
+e2e_hold a 0.4
+e2e_hold Right 0.8
+e2e_wait_ticks 60
+e2e_tap p
+e2e_wait_scene ranking && e2e_wait_ticks 10
+e2e_hold Escape 0.3
+e2e_wait_exit "$pid" 10
+check "a run is recorded through the window (status $E2E_STATUS)" test "$E2E_STATUS" = 0 -a -s "$fresh"
+check "with the blade lifted in the game" grep -Eq ' check game .* blade=[1-9]' "$fresh"
 
 # Only the windowed game is built in each; its data is copied beside it by the build.
 variant() {
@@ -62,13 +85,17 @@ for run in "${runs[@]}"; do
   # The smallest window beside this build's own: the play cannot depend on it, and it draws fastest.
   size=()
   [ "$name" != "this build" ] && size=(--size 512x512)
-  LD_PRELOAD="$preload" "$build/torvinel-windowed" --timedemo "$demo" "${size[@]}" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt"
-  status=$?
-  cat "$E2E_WORK/out.txt"
-  check "$name: the shipped demo plays to its end in step (status $status)" test "$status" = 0
-  check "$name: its summary says so" grep -q "; in step$" "$E2E_WORK/out.txt"
-  check "$name: nothing on stderr" test ! -s "$E2E_WORK/err.txt"
-  [ -s "$E2E_WORK/err.txt" ] && sed 's/^/  stderr: /' "$E2E_WORK/err.txt"
+  for played in "$demo" "$fresh"; do
+    what="the shipped demo"
+    [ "$played" = "$fresh" ] && what="the fresh recording"
+    LD_PRELOAD="$preload" "$build/torvinel-windowed" --timedemo "$played" "${size[@]}" >"$E2E_WORK/out.txt" 2>"$E2E_WORK/err.txt"
+    status=$?
+    cat "$E2E_WORK/out.txt"
+    check "$name: $what plays to its end in step (status $status)" test "$status" = 0
+    check "$name: its summary says so" grep -q "; in step$" "$E2E_WORK/out.txt"
+    check "$name: nothing on stderr" test ! -s "$E2E_WORK/err.txt"
+    [ -s "$E2E_WORK/err.txt" ] && sed 's/^/  stderr: /' "$E2E_WORK/err.txt"
+  done
 done
 check "the shipped demo holds three games or more ($recorded)" \
   test "$(echo "$recorded" | sed -E 's/scores=([^ ]*) .*/\1/' | tr ',' '\n' | grep -c .)" -ge 3

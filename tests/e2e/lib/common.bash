@@ -244,6 +244,9 @@ e2e_hold() {
   return 0
 }
 
+# A short press: seen down by a few of the game's ticks, then up.
+e2e_tap() { e2e_hold "$1" "${2:-0.15}"; }
+
 # A press shorter than any tick: down and up in one go, as a quick finger on a slow machine.
 e2e_quick_tap() { xdotool key --delay 0 "$1"; }
 

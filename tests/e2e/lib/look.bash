@@ -66,9 +66,6 @@ e2e_snap() {
 # The dark band behind the finish banner's letters; the tube is a lighter blue.
 E2E_DARK='r<0.12 && g<0.12 && b<0.2'
 
-# A short press: long enough to be seen by one 16 ms tick as down and by the next as up.
-e2e_tap() { e2e_hold "$1" "${2:-0.15}"; }
-
 # The icon sizes window $1 shows in docks and switchers, "48x48 64x64 128x128", once it shows any:
 # the game names its window and gives it the icon just after the window first appears. Empty after
 # ten seconds without.
