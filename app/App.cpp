@@ -13,6 +13,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Demo.h"
+#include "app/Game.h"
 #include "app/Globals.h"
 #include "app/Input.h"
 #include "app/Profile.h"
@@ -36,11 +37,8 @@
 
 namespace {
 
-TickPacer pacer;
-DemoRun demo;
-bool liveEscapeBefore = false;  // playback: the player's own Escape at the previous tick
-TimeDemoFigures figures;
-double timeDemoStartMs = 0.0, timeDemoCpuStartMs = 0.0;
+// Everything the game keeps between two GLUT callbacks.
+Game game;
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -49,17 +47,16 @@ std::string AbsolutePath(const std::string& path) {
     return std::string(folder) + "/" + path;
 }
 
-bool PlayingBack() { return demo.mode == DemoMode::Play || demo.mode == DemoMode::TimeDemo; }
-
 // The end of a demo's playback, by its own end or by its recorded Escape: the last scores are
 // compared and a timedemo gives its figures. The exit status to leave with.
 int EndOfPlayback() {
+    DemoRun& demo = game.demo;
     const bool inStep = FinishPlayback(demo, RankingTable);
     if (demo.mode != DemoMode::TimeDemo) return 0;
-    figures.ticks = demo.tick;
-    figures.seconds = (ProfileNowMs() - timeDemoStartMs) / 1000.0;
-    figures.cpuMs = ProfileProcessCpuMs() - timeDemoCpuStartMs;
-    std::printf("%s\n", TimeDemoSummary(demo.path, figures, inStep, demo.report).c_str());
+    game.figures.ticks = demo.tick;
+    game.figures.seconds = (ProfileNowMs() - game.timeDemoStartMs) / 1000.0;
+    game.figures.cpuMs = ProfileProcessCpuMs() - game.timeDemoCpuStartMs;
+    std::printf("%s\n", TimeDemoSummary(demo.path, game.figures, inStep, demo.report).c_str());
     std::fflush(stdout);
     return inStep ? 0 : kOutOfStepStatus;
 }
@@ -67,29 +64,27 @@ int EndOfPlayback() {
 // A recording ends with the game: saved and put in place, or said why not (status 1).
 int EndOfRecording() {
     std::string why;
-    if (FinishRecording(demo, RankingTable, why)) return 0;
-    if (!why.empty()) std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
+    if (FinishRecording(game.demo, RankingTable, why)) return 0;
+    if (!why.empty()) std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", game.demo.path.c_str(), why.c_str());
     return 1;
 }
 
-// One tick of play: this tick's keys reach the scenes, the scenes step, and the demo records or
-// checks what came of it.
+// One tick of play from the keyboard's and the pads' keys; the game leaves here when the tick
+// says so.
 void PlayOneTick() {
     PollPads(PadKeys(), KeyPresses());
-    const long tick = demo.tick;
-    const bool inStep = DemoTick(demo, TickKeys(), [] { ProfiledStep(StepScenes); });
-    StateLineTick(tick, currentScene);
-    // A timedemo is a check: there is no point running on once it has gone out of step.
-    if (!inStep && demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
-}
-
-// Before a tick of playback: the player's own Escape (or a pad's Back), held as in the game,
-// leaves; it is the only key playback takes from the player. A recording played out ends the game.
-void LeaveOrEndPlayback() {
-    const bool down = LiveKeys().keys[27] != 0;
-    if (down && liveEscapeBefore) std::exit(0);
-    liveEscapeBefore = down;
-    if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
+    switch (RunGameTick(game, TickKeys())) {
+        case TickOutcome::Stepped:
+            return;
+        case TickOutcome::Leave:
+            std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);
+        case TickOutcome::DemoEnded:
+            std::exit(EndOfPlayback());
+        case TickOutcome::OutOfStep:
+            // A timedemo is a check: there is no point running on once it has gone out of step.
+            if (game.demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
+            return;
+    }
 }
 
 void DrawCurrentScene() {
@@ -100,7 +95,7 @@ void DrawCurrentScene() {
 // kernel that only X input cuts short.
 void OnIdleRest() {
     const RestHooks hooks{MonotonicMs, RestUntilInput, [] { OnTimer(0); }};
-    RestOrTick(pacer, hooks);
+    RestOrTick(game.pacer, hooks);
 }
 
 void SetFixedGlState(unsigned seed, bool music) {
@@ -123,12 +118,10 @@ void SetFixedGlState(unsigned seed, bool music) {
 // A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
 void OnTimeDemoFrame() {
     const double start = ProfileNowMs();
-    if (demo.tick == 0) timeDemoStartMs = start, timeDemoCpuStartMs = ProfileProcessCpuMs();
-    LeaveOrEndPlayback();
+    if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
     PlayOneTick();
     OnDisplay();
-    CopyInputHistory();
-    figures.frameMs.push_back(ProfileNowMs() - start);
+    game.figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
 }  // namespace
@@ -147,14 +140,9 @@ void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
     if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
     PollJoystickAndMouse();
-    if (PlayingBack()) LeaveOrEndPlayback();
-    // A save that finished since the last tick shows its merged table from this tick on, never
-    // in the middle of an Update or a drawing.
-    ApplySavedRanking();
     const TickHooks hooks{MonotonicMs, SleepUntilMs, PlayOneTick, stdout};
-    RunTick(pacer, hooks);
+    RunTick(game.pacer, hooks);
     glutPostRedisplay();
-    CopyInputHistory();
 }
 
 void OnDisplay() {
@@ -179,8 +167,8 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
-    if (demo.mode == DemoMode::Record) EndOfRecording();  // unless Escape has ended it already
-    EndRateLine(pacer, stdout);
+    if (game.demo.mode == DemoMode::Record) EndOfRecording();  // unless Escape has ended it already
+    EndRateLine(game.pacer, stdout);
     // A score still on its way to the disk is waited for, a few seconds at most; what is still
     // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
@@ -228,6 +216,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     LoadRanking();
     unsigned seed = static_cast<unsigned>(std::time(nullptr));
     std::string why;
+    DemoRun& demo = game.demo;
     if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
         if (!LoadDemo(demo, demoFile, why)) {
             std::fprintf(stderr, "%s: cannot play the demo %s: %s\n", program, command.demoPath.c_str(), why.c_str());
@@ -243,15 +232,12 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         SetRankingPath("");
         std::copy(demo.demo.table.begin(), demo.demo.table.end(), RankingTable);  // eight places
         seed = demo.demo.seed;
-        quitStatus = EndOfPlayback;
         if (demo.mode == DemoMode::TimeDemo) cutSoundPlayer = [](const char*) {};
     } else if (command.demo == DemoMode::Record) {
         if (!StartRecording(demo, demoFile, seed, RankingTable, std::string(program) + " " + GameVersion(), why)) {
             std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
             return 1;
         }
-        // Leaving says whether the whole run was saved, in the exit status too.
-        quitStatus = EndOfRecording;
     }
     // Scores an earlier run could not save before it ended join the ranking, on the save's worker
     // (never for a playback, which keeps the ranking in memory only).
@@ -320,6 +306,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     const bool timeDemo = demo.mode == DemoMode::TimeDemo;
     // The first title fills the tube: already with the play's own arithmetic.
     UseStandardArithmetic();
+    game.step = [] { ProfiledStep(StepScenes); };
     SetFixedGlState(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
     if (timeDemo) {

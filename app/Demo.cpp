@@ -375,17 +375,6 @@ bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table) {
     return !run.outOfStep;
 }
 
-bool DemoTick(DemoRun& run, const KeySet& live, void (*step)()) {
-    UseStandardArithmetic();
-    run.inTick = true;
-    GatherInput(DemoTickKeys(run, live));
-    step();
-    const bool inStep = DemoAfterStep(run, currentScene, RankingTable);
-    run.inTick = false;
-    ++run.tick;
-    return inStep;
-}
-
 bool DemoPlayedOut(const DemoRun& run) { return run.tick > run.demo.lastTick; }
 
 bool FinishPlayback(DemoRun& run, const int* table) {

@@ -83,11 +83,6 @@ const KeySet& DemoTickKeys(DemoRun& run, const KeySet& live);
 // once, on stderr; true while the run is in step.
 bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table);
 
-// One whole tick under a demo (or none): the standard arithmetic, this tick's keys into the key
-// state the scenes read, `step` (the scenes' StepScenes), then DemoAfterStep with the current
-// scene and the board's table. False once a playback has gone out of step.
-bool DemoTick(DemoRun& run, const KeySet& live, void (*step)());
-
 // Playback: true once every recorded tick has been played.
 bool DemoPlayedOut(const DemoRun& run);
 

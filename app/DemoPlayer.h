@@ -11,8 +11,8 @@ void StartHeadlessPlay(unsigned seed, const RankingRow& table);
 
 // Plays the loaded demo `run` (mode Play or TimeDemo) from a fresh start, up to `maxTicks` ticks,
 // stopping at the first tick out of step. With `recording`, a recording started beside it takes
-// the same keys and records the run again in this game's format. Held Escape in the demo leaves
-// as the game does: after the tick's switch of scene, before anything else. True while in step;
+// the same keys and records the run again in this game's format. Held Escape in the demo ends it
+// as in the game. True while in step;
 // the last scores are compared once the demo is played out or left.
 bool PlayDemoHeadless(DemoRun& run, long maxTicks, DemoRun* recording = nullptr);
 

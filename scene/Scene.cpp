@@ -1,7 +1,6 @@
 #include "scene/Scene.h"
 
 #include <GL/glew.h>
-#include <cstdlib>
 
 #include "app/Input.h"
 #include "app/Profile.h"
@@ -10,7 +9,7 @@
 #include "render/Registry.h"
 
 Scene* currentScene = nullptr;
-int (*quitStatus)() = nullptr;
+bool leaveAsked = false;
 
 namespace {
 
@@ -46,8 +45,9 @@ void CheckStream(SceneCheck& check, const char* scene, int angle, float orbitSpe
     check.field = field;
 }
 
-void EscapeCheck() {
-    if (KeyHeld(27)) std::exit(quitStatus != nullptr ? quitStatus() : 0);
+bool EscapeCheck() {
+    if (KeyHeld(27)) leaveAsked = true;
+    return leaveAsked;
 }
 
 void StartScenes(bool withMusic) {

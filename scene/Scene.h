@@ -52,11 +52,10 @@ public:
     std::shared_ptr<SceneContext> context;
 };
 
-// Escape held across a tick boundary ends the program, with the status quitStatus gives (0 when
-// it is unset). The app sets it to finish what it has under way first: a demo being played back
-// compares its last scores and may end with a status of its own.
-void EscapeCheck();
-extern int (*quitStatus)();
+// Escape held across a tick boundary asks to leave: true, and `leaveAsked` is set for the tick to
+// read once the step is over. The scene's Update stops there: nothing after it counts any more.
+bool EscapeCheck();
+extern bool leaveAsked;
 
 extern Scene* currentScene;
 

@@ -149,7 +149,7 @@ void GameScene::Update() {
     const GameKeys keys = ReadGameKeys();
     // p ends the game, but the rest of this tick still plays out.
     if (keys.pNew) finished = true;
-    EscapeCheck();
+    if (EscapeCheck()) return;
     const double streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);

@@ -94,7 +94,7 @@ void RankingScene::Init() {
 }
 
 void RankingScene::Update() {
-    EscapeCheck();
+    if (EscapeCheck()) return;
     UpdateOrbit(orbitSpeed, angle);
     if (StepBannerTimer(bannerTimer, KeyNewlyPressed(' '))) finished = true;
     // The rows slide in as the board shows: by the tick, not by the drawing, so a window redrawn

@@ -111,7 +111,7 @@ void TitleScene::Init() {
 
 void TitleScene::Update() {
     UpdateOrbit(orbitSpeed, angle);
-    EscapeCheck();
+    if (EscapeCheck()) return;
     if (KeyNewlyPressed(' ')) finished = true;
     StepRestingStream(*surface, *field);
 }
