@@ -15,7 +15,7 @@
 #include "app/Demo.h"
 #include "app/Game.h"
 #include "app/Globals.h"
-#include "app/Input.h"
+#include "app/WindowInput.h"
 #include "app/Profile.h"
 #include "app/StateLine.h"
 #include "app/Tick.h"
@@ -138,7 +138,7 @@ WindowSize ClampWindowSize(int width, int height) {
 
 void OnTimer(int) {
     // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
-    if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
+    DropWithoutFocus(KeyboardKeys(), nullptr, GameWindowHasKeyboard);
     PollJoystickAndMouse();
     const TickHooks hooks{MonotonicMs, SleepUntilMs, PlayOneTick, stdout};
     RunTick(game.pacer, hooks);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/DemoFile.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "scene/Scene.h"
 
 // What a check line says of a scene: "game angle=3 speed=0.5 gems=27 field=9c1f2a33 score=2 ...",

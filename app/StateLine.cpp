@@ -11,7 +11,7 @@
 
 #include "app/Demo.h"
 #include "app/DemoFile.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "platform/DataFile.h"
 #include "scene/Scene.h"
 

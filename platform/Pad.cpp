@@ -186,6 +186,6 @@ void PollPads(KeySet& keys, KeySet& presses) {
     for (const OpenPad& p : pads) AddPadKeys(ReadPad(p.pad), keys);
     KeySet pressed = PadPressesSincePoll();
     // Asked only while something is held or pressed, so an idle pad costs the X server nothing.
-    if ((AnyDown(keys) || AnyDown(pressed)) && !GameWindowHasKeyboard()) keys = pressed = KeySet{};
+    DropWithoutFocus(keys, &pressed, GameWindowHasKeyboard);
     MergeKeys(presses, pressed);
 }

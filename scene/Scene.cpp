@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "app/Input.h"
+#include "input/Input.h"
 #include "app/Profile.h"
 #include "audio/Music.h"
 #include "platform/GlContext.h"

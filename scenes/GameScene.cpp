@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "app/Input.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "app/Globals.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/Globals.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "audio/SoundEffect.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"

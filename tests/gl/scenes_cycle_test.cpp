@@ -12,7 +12,7 @@
 #include "TestSupport.h"
 #include "VirtualPad.h"
 #include "app/Game.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "platform/Pad.h"

@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "VirtualPad.h"
 #include "app/DemoFile.h"
-#include "app/Input.h"
+#include "app/WindowInput.h"
 #include "app/Tick.h"
 #include "platform/Clock.h"
 #include "platform/Joystick.h"

@@ -16,7 +16,7 @@
 #include "app/Demo.h"
 #include "app/DemoPlayer.h"
 #include "app/Game.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "scene/Scene.h"

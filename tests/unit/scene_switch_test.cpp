@@ -8,7 +8,7 @@
 
 #include "app/App.h"
 #include "app/Game.h"
-#include "app/Input.h"
+#include "app/WindowInput.h"
 #include "scene/Scene.h"
 
 // Bytes on the heap, so that a test can see everything it made freed again.
