@@ -15,11 +15,12 @@
 #include "app/Demo.h"
 #include "app/Game.h"
 #include "app/Globals.h"
-#include "app/WindowInput.h"
 #include "app/Profile.h"
 #include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
+#include "app/WindowInput.h"
+#include "audio/Music.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -34,6 +35,7 @@
 #include "render/Registry.h"
 #include "scene/Scene.h"
 #include "scenes/RankingSave.h"
+#include "scenes/TitleScene.h"
 
 namespace {
 
@@ -98,7 +100,9 @@ void OnIdleRest() {
     RestOrTick(game.pacer, hooks);
 }
 
-void SetFixedGlState(unsigned seed, bool music) {
+// Start-up once the window is there: the fixed GL state, the random stream, the music (unless
+// asked to stay silent) and the first title scene.
+void StartGame(unsigned seed, bool music) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -112,7 +116,23 @@ void SetFixedGlState(unsigned seed, bool music) {
     glFogi(GL_FOG_START, 31);
     glFogi(GL_FOG_END, 127);
     SeedGameRandom(seed);
-    StartScenes(music);
+    ProfileWatchShaderBuilds();
+    if (music) {
+        const double musicStart = ProfileNowMs();
+        MusicPlayer* player = Registry<MusicPlayer>().Create("BGM");
+        player->Open();
+        player->lengthSeconds = 68;
+        player->Play();
+        ProfilePhase("music", musicStart);
+    }
+    // Start-up is measured in two parts: the first title scene (tube, field and its warm-up) and
+    // its Init (every picture and shader).
+    const double buildStart = ProfileNowMs();
+    Scene* first = MakeFirstScene(std::make_shared<SceneContext>());
+    ProfilePhase("scene_build", buildStart);
+    const double initStart = ProfileNowMs();
+    StartScenesWith(first);
+    ProfilePhase("scene_init", initStart);
 }
 
 // A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
@@ -307,7 +327,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     // The first title fills the tube: already with the play's own arithmetic.
     UseStandardArithmetic();
     game.step = [] { ProfiledStep(StepScenes); };
-    SetFixedGlState(seed, !timeDemo);
+    StartGame(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
     if (timeDemo) {
         // As fast as the machine allows: a tick and its frame each time GLUT has nothing else to do.

@@ -1,7 +1,9 @@
 #include "app/Game.h"
 
 #include "app/StateLine.h"
+#include "audio/Music.h"
 #include "mesh/Arithmetic.h"
+#include "render/Registry.h"
 #include "scenes/RankingSave.h"
 
 TickOutcome RunGameTick(Game& game, const KeySet& live) {
@@ -27,6 +29,8 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
     leaveAsked = false;
     game.step();
     if (leaveAsked) return PlayingBack(game) ? TickOutcome::DemoEnded : TickOutcome::Leave;
+    // Tests run scenes without the music; the game always has it after start-up.
+    if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->RestartIfEnded();
     const bool inStep = DemoAfterStep(demo, currentScene, RankingTable);
     demo.inTick = false;
     ++demo.tick;

@@ -3,10 +3,7 @@
 #include <GL/glew.h>
 
 #include "input/Input.h"
-#include "app/Profile.h"
-#include "audio/Music.h"
 #include "platform/GlContext.h"
-#include "render/Registry.h"
 
 Scene* currentScene = nullptr;
 bool leaveAsked = false;
@@ -50,33 +47,6 @@ bool EscapeCheck() {
     return leaveAsked;
 }
 
-void StartScenes(bool withMusic) {
-    static bool glewReady = false;
-    if (!glewReady) {
-        glewReady = true;
-        glewInit();
-    }
-    ProfileWatchShaderBuilds();
-    if (withMusic) {
-        const double musicStart = ProfileNowMs();
-        MusicPlayer* music = Registry<MusicPlayer>().Create("BGM");
-        music->Open();
-        music->lengthSeconds = 68;
-        music->Play();
-        ProfilePhase("music", musicStart);
-    }
-
-    auto context = std::make_shared<SceneContext>();
-    // Start-up is measured in two parts: the first title scene (tube, field and its warm-up) and
-    // its Init (every picture and shader).
-    const double buildStart = ProfileNowMs();
-    Scene* first = MakeFirstScene(context);
-    ProfilePhase("scene_build", buildStart);
-    const double initStart = ProfileNowMs();
-    StartScenesWith(first);
-    ProfilePhase("scene_init", initStart);
-}
-
 void StartScenesWith(Scene* first) {
     currentScene = first;
     if (currentScene != nullptr) currentScene->Init();
@@ -96,6 +66,4 @@ void StepScenes() {
     SwitchScenes();
     if (currentScene == nullptr) return;
     currentScene->Update();
-    // Tests run scenes without the music; the game always has it after start-up.
-    if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->RestartIfEnded();
 }

@@ -10,6 +10,7 @@
 #include "app/Game.h"
 #include "app/WindowInput.h"
 #include "scene/Scene.h"
+#include "scenes/TitleScene.h"
 
 // Bytes on the heap, so that a test can see everything it made freed again.
 std::atomic<long> liveBytes{0};
