@@ -34,6 +34,7 @@
 #include "render/Camera.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
+#include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
 #include "scenes/TitleScene.h"
 

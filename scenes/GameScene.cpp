@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include "audio/SoundEffect.h"
 #include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
@@ -15,6 +16,7 @@
 #include "scenes/RankingScene.h"
 
 float GameScene::orbitSpeed = 0.0f;
+CutSoundFn cutSoundPlayer = PlaySoundFile;
 
 const Vec3 BladeTemplate[6] = {
     {0.0f, 0.0f, 1.0f}, {0.0f, 4.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
@@ -154,6 +156,7 @@ void GameScene::Update() {
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);
+    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer("res/se/cut.wav");
     if (CountCuts(timeLeft, score, field->cutCount)) finished = true;
     shake = TimeShake(timeLeft);
 }

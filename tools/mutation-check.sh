@@ -42,6 +42,7 @@ faults=(
   "banner-skip-one-tick-long|scenes/RankingScene.cpp|const bool ends = bannerTimer < kBannerSkipLimit;|const bool ends = bannerTimer <= kBannerSkipLimit;"
   "banner-slides-slower|scenes/RankingScene.cpp|(bannerTimer - kBannerEnd)) / 150 - w;|(bannerTimer - kBannerEnd)) / 160 - w;"
   "game-ends-a-tick-early|scenes/GameScene.cpp|return timeLeft < 0;|return timeLeft <= 0;"
+  "game-cut-sound-once-a-tick|scenes/GameScene.cpp|for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer|if (field->cutCount > 0) cutSoundPlayer"
   "blade-lift-never-decays|scenes/GameScene.cpp|    blade.offset.y = blade.offset.y * 0.95f;\n|"
   "orbit-eases-differently|scenes/Orbit.cpp|orbitSpeed = orbitSpeed / 6.0f;|orbitSpeed = orbitSpeed / 5.0f;"
   "ranking-last-place-not-shifted|scenes/RankingFile.cpp|for (int slot = kRankingSlots - 1; slot > i; --slot)|for (int slot = kRankingSlots - 2; slot > i; --slot)"
