@@ -32,6 +32,7 @@
 #include "platform/Pad.h"
 #include "platform/Rest.h"
 #include "render/Camera.h"
+#include "render/DrawingArea.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
 #include "scenes/GameScene.h"

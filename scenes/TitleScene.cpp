@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include "app/Globals.h"
-#include "input/Input.h"
 #include "audio/SoundEffect.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
+#include "render/DrawingArea.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
