@@ -13,6 +13,7 @@
 #include "render/Shader.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
+#include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
 
 float GameScene::orbitSpeed = 0.0f;
@@ -186,5 +187,7 @@ void GameScene::Check(SceneCheck& check) const {
 }
 
 Scene* GameScene::NextScene() {
+    // The game's end: its score is ranked at once and saved beside the game.
+    RankScore(score);
     return new RankingScene(context, surface, field, score, angle);
 }

@@ -16,17 +16,11 @@
 #include "render/Sprite.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
-#include "scenes/RankingSave.h"
+#include "scenes/RankingFile.h"
 #include "scenes/ResourceNames.h"
 #include "scenes/TitleScene.h"
 
 float RankingScene::orbitSpeed = 0.0f;
-
-RankingBoard::RankingBoard(int score_) {
-    score = score_;
-    slideIn = 300;
-    RankScore(score);
-}
 
 bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed) {
     if (!spaceNewlyPressed) {
@@ -80,7 +74,7 @@ RankingScene::RankingScene(std::shared_ptr<SceneContext> context, Surface* surfa
                            ModelField* field_, int score, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {
     bannerTimer = kBannerStart;
-    board = new RankingBoard(score);
+    board = new RankingBoard{score, 300};
 }
 
 RankingScene::~RankingScene() {
