@@ -12,7 +12,6 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/Demo.h"
 #include "app/Game.h"
 #include "app/Globals.h"
 #include "app/Profile.h"
@@ -21,6 +20,7 @@
 #include "app/WindowIcon.h"
 #include "app/WindowInput.h"
 #include "audio/Music.h"
+#include "demo/Demo.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"

@@ -2,7 +2,7 @@
 // A demo played through the real scenes with no window, no sound and no files: the keys, the
 // checks and the tables go the game's own way, tick by tick, as --timedemo plays them. The demo
 // fuzzer, tools/demo_tool and the tests play demos this way.
-#include "app/Demo.h"
+#include "demo/Demo.h"
 
 // Puts back every process-wide value the play reads as a fresh game has it (the key state, each
 // scene's turning speed, the spawning pace, the random stream from `seed`, the board's table,

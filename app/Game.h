@@ -2,8 +2,9 @@
 // The game's tick as one call. Whatever drives the game (the window's timer, a timedemo, the
 // headless demo player, the tests) hands it the player's keys for this tick and acts on what it
 // says happened; nothing inside it leaves the program.
-#include "app/Demo.h"
 #include "app/Tick.h"
+#include "demo/Demo.h"
+#include "demo/TimeDemo.h"
 
 // What the game keeps from tick to tick besides the scenes themselves.
 struct Game {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/Demo.h"
-#include "app/DemoFile.h"
+#include "demo/Demo.h"
+#include "demo/DemoFile.h"
 #include "input/Input.h"
 #include "platform/DataFile.h"
 #include "scene/Scene.h"

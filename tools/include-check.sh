@@ -11,7 +11,7 @@ layers=(
   "platform mesh"
   "audio render"
   "scene"
-  "scenes"
+  "scenes demo"
   "app"
 )
 declare -A rank

@@ -13,9 +13,9 @@
 #include <regex>
 
 #include "TestSupport.h"
-#include "app/Demo.h"
 #include "app/DemoPlayer.h"
 #include "app/Game.h"
+#include "demo/Demo.h"
 #include "input/Input.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
