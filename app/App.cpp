@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-#include <SDL2/SDL.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +30,7 @@
 #include "platform/KeyboardFocus.h"
 #include "platform/Pad.h"
 #include "platform/Rest.h"
+#include "platform/Say.h"
 #include "render/Camera.h"
 #include "render/DrawingArea.h"
 #include "render/Registry.h"
@@ -69,7 +69,7 @@ int EndOfPlayback() {
 int EndOfRecording() {
     std::string why;
     if (FinishRecording(game.demo, RankingTable, why)) return 0;
-    if (!why.empty()) std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", game.demo.path.c_str(), why.c_str());
+    if (!why.empty()) Say("could not save the demo %s (%s)\n", game.demo.path.c_str(), why.c_str());
     return 1;
 }
 
@@ -214,7 +214,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             PrintVersion(stdout, program);
             return 0;
         case CommandAction::Refuse:
-            std::fprintf(stderr, "%s: %s\n", program, command.problem.c_str());
+            Say("%s\n", command.problem.c_str());
             PrintUsage(stderr, program);
             return 2;
         case CommandAction::Play:
@@ -227,8 +227,6 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     ProfileStart();
     StateLineStart();
     const double windowStart = ProfileNowMs();
-    // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     fullScreenMode = fullScreen;
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
@@ -241,14 +239,14 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     DemoRun& demo = game.demo;
     if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
         if (!LoadDemo(demo, demoFile, why)) {
-            std::fprintf(stderr, "%s: cannot play the demo %s: %s\n", program, command.demoPath.c_str(), why.c_str());
+            Say("cannot play the demo %s: %s\n", command.demoPath.c_str(), why.c_str());
             return 1;
         }
         demo.mode = command.demo;
         demo.path = command.demoPath;
         if (!demo.demo.ended)
-            std::fprintf(stderr, "%s: the demo %s was cut short at tick %ld; it plays that far\n", program,
-                         command.demoPath.c_str(), demo.demo.lastTick);
+            Say("the demo %s was cut short at tick %ld; it plays that far\n",
+                command.demoPath.c_str(), demo.demo.lastTick);
         // The player's own ranking is never touched: the board starts from the recorded table and
         // keeps it in memory.
         SetRankingPath("");
@@ -257,7 +255,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         if (demo.mode == DemoMode::TimeDemo) cutSoundPlayer = [](const char*) {};
     } else if (command.demo == DemoMode::Record) {
         if (!StartRecording(demo, demoFile, seed, RankingTable, std::string(program) + " " + GameVersion(), why)) {
-            std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
+            Say("cannot record into %s: %s\n", command.demoPath.c_str(), why.c_str());
             return 1;
         }
     }
@@ -268,10 +266,9 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         const char* display = std::getenv("DISPLAY");
         const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")
                                                      : "'" + std::string(display) + "' (DISPLAY)";
-        std::fprintf(stderr,
-                     "%s: cannot open the X display %s; to play without a screen, run it under "
-                     "xvfb-run, e.g. xvfb-run -a %s\n",
-                     program, which.c_str(), program);
+        Say("cannot open the X display %s; to play without a screen, run it under xvfb-run, e.g. "
+            "xvfb-run -a %s\n",
+            which.c_str(), program);
         return 1;
     }
 
@@ -308,8 +305,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     const GLenum glew = glewInit();
     if (glew != GLEW_OK) {
-        std::fprintf(stderr, "torvinel: cannot initialise GLEW: %s\n",
-                     reinterpret_cast<const char*>(glewGetErrorString(glew)));
+        Say("cannot initialise GLEW: %s\n",
+            reinterpret_cast<const char*>(glewGetErrorString(glew)));
         return -1;
     }
     ProfilePhase("window", windowStart);

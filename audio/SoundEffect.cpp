@@ -10,6 +10,7 @@
 #include "audio/AudioDevice.h"
 #include "platform/DataFile.h"
 #include "platform/LibraryNoise.h"
+#include "platform/Say.h"
 
 namespace {
 
@@ -37,17 +38,17 @@ Mix_Chunk* FindOrLoad(const char* path) {
     Mix_Chunk* chunk = nullptr;
     std::string bytes, why;
     if (!ReadDataFile(path, kMaxEffectBytes, bytes, why)) {
-        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
+        Say("cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
     } else if (!WavDataWhole(bytes, why)) {
-        std::fprintf(stderr, "Sound: the sound \"%s\" %s; the game goes on without it.\n", path, why.c_str());
+        Say("the sound \"%s\" %s; the game goes on without it.\n", path, why.c_str());
     } else {
         // The chunk keeps its own decoded copy; the file's bytes can go afterwards.
         const std::string said = CaptureStderr([&] {
             chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
         });
         if (chunk == nullptr)
-            std::fprintf(stderr, "Sound: cannot decode \"%s\" (%s); the game goes on without it.\n", path,
-                         WithLibraryWords(Mix_GetError(), said).c_str());
+            Say("cannot decode \"%s\" (%s); the game goes on without it.\n", path,
+                WithLibraryWords(Mix_GetError(), said).c_str());
     }
     cache.push_back(CachedEffect{path, chunk});
     return chunk;

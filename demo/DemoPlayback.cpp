@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/DataFile.h"
+#include "platform/Say.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ void OutOfStep(DemoRun& run, const char* scene, const std::string& what) {
     if (run.outOfStep) return;
     run.outOfStep = true;
     run.report = "went out of step at tick " + std::to_string(run.tick) + " in the " + scene + " scene: " + what;
-    std::fprintf(stderr, "torvinel: demo %s %s\n", run.path.c_str(), run.report.c_str());
+    Say("demo %s %s\n", run.path.c_str(), run.report.c_str());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/DataFile.h"
+#include "platform/Say.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ bool WriteOut(DemoRun& run) {
     }
     run.pending.clear();
     run.failure = std::string(std::strerror(error)) + "; the demo ends at tick " + std::to_string(std::max(run.savedTick, 0L));
-    std::fprintf(stderr, "torvinel: could not write the demo %s: %s\n", run.path.c_str(), run.failure.c_str());
+    Say("could not write the demo %s: %s\n", run.path.c_str(), run.failure.c_str());
     return false;
 }
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/DataFile.h"
+#include "platform/Say.h"
 #include "scenes/RankingJournal.h"
 #include "scenes/RankingLock.h"
 
@@ -34,7 +35,7 @@ std::string ScoresText(const std::vector<int>& scores) {
 
 std::string NotSaved(const std::string& path, const std::string& failure, const std::vector<int>& scores,
                      std::size_t journals) {
-    std::string line = "torvinel: could not save the ranking to " + path + " (" + failure + "); the previous file is kept";
+    std::string line = std::string(kSayPrefix) + "could not save the ranking to " + path + " (" + failure + "); the previous file is kept";
     if (!scores.empty())
         line += ", and " + ScoresText(scores) + (scores.size() == 1 ? " is" : " are") +
                 " not saved yet: the next game's end or leaving tries again";
@@ -87,7 +88,7 @@ Waiting ReadWaiting(const std::string& path) {
 
 std::string MergedLine(const std::string& path, const Waiting& waiting) {
     const std::size_t n = waiting.scores.size();
-    std::string line = "torvinel: merged " + std::to_string(n) + " waiting score" + (n == 1 ? "" : "s") +
+    std::string line = kSayPrefix + std::string("merged ") + std::to_string(n) + " waiting score" + (n == 1 ? "" : "s") +
                        " into the ranking " + path + " from ";
     for (std::size_t i = 0; i < waiting.journals.size(); ++i) line += (i > 0 ? ", " : "") + waiting.journals[i];
     return line + waiting.problems + "\n";
@@ -126,7 +127,7 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     int table[kRankingSlots], written[kRankingSlots];
     std::string problem;
     if (ReadRanking(path.c_str(), table, problem) == LoadResult::Damaged) problem += "; " + KeepDamaged(path);
-    if (!problem.empty()) said += "torvinel: " + problem + "\n";
+    if (!problem.empty()) said += kSayPrefix + problem + "\n";
     std::copy(table, table + kRankingSlots, written);
     for (int score : waiting.scores) InsertInto(written, score);
     for (int score : scores) InsertInto(written, score);
@@ -226,9 +227,9 @@ std::string KeepWaiting(const std::string& path, const std::vector<int>& scores)
     if (kept) SyncFolderOf(path);
     const std::string what = ScoresText(scores);
     if (kept)
-        return "torvinel: leaving before the ranking " + path + " was saved: " + what + " waits in " +
+        return kSayPrefix + std::string("leaving before the ranking ") + path + " was saved: " + what + " waits in " +
                journal.path + " for the next start\n";
-    return "torvinel: leaving before the ranking " + path + " was saved, and " + what +
+    return kSayPrefix + std::string("leaving before the ranking ") + path + " was saved, and " + what +
            " could not be kept beside it either (" + failure + "); it is lost\n";
 }
 
