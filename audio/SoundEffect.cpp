@@ -54,12 +54,6 @@ Mix_Chunk* FindOrLoad(const char* path) {
     return chunk;
 }
 
-std::uint32_t LittleEndian32(const std::string& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
 }  // namespace
 
 bool WavDataWhole(const std::string& bytes, std::string& why) {
@@ -67,7 +61,7 @@ bool WavDataWhole(const std::string& bytes, std::string& why) {
     // Chunks of an id, a little-endian length and that many bytes, padded to an even length.
     std::size_t at = 12;
     while (at + 8 <= bytes.size()) {
-        const std::uint32_t length = LittleEndian32(bytes, at + 4);
+        const std::uint32_t length = ReadField(bytes, at + 4, 4, ByteOrder::Little);
         const std::size_t held = bytes.size() - (at + 8);
         if (bytes.compare(at, 4, "data") == 0) {
             if (held == 0) break;

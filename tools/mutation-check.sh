@@ -53,6 +53,7 @@ faults=(
   "sleep-wakes-a-millisecond-early|platform/Clock.cpp|    return (nowMs + ahead) * kNsPerMs;|    return (nowMs + ahead - 1) * kNsPerMs;"
   "rest-ticks-when-input-wakes-it|app/Tick.cpp|if (wait > 0 && hooks.restUntilInput(now + static_cast<std::uint32_t>(wait))) return;|if (wait > 0) hooks.restUntilInput(now + static_cast<std::uint32_t>(wait));"
   "installed-scores-beside-the-files|platform/DataFolder.cpp|    if (!choice.installed) {|    if (choice.installed) {"
+  "data-field-order-reversed|platform/DataFile.cpp|order == ByteOrder::Big ? at + i : at + (count - 1 - i)|order == ByteOrder::Little ? at + i : at + (count - 1 - i)"
   "data-file-takes-a-pipe|platform/DataFile.cpp|    if (!S_ISREG(info.st_mode)) {|    if (S_ISDIR(info.st_mode)) {"
   "ranking-saved-without-the-lock|scenes/RankingLock.cpp|while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {|while (false) {"
   "ranking-lock-not-waited-for|scenes/RankingLock.cpp|while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {|while (fd_ >= 0 && ::flock(fd_, LOCK_EX + LOCK_NB) != 0) {"
