@@ -102,9 +102,7 @@ void OnIdleRest() {
     RestOrTick(game.pacer, hooks);
 }
 
-// Start-up once the window is there: the fixed GL state, the random stream, the music (unless
-// asked to stay silent) and the first title scene.
-void StartGame(unsigned seed, bool music) {
+void SetFixedGlState(unsigned seed, bool music) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -118,6 +116,21 @@ void StartGame(unsigned seed, bool music) {
     glFogi(GL_FOG_START, 31);
     glFogi(GL_FOG_END, 127);
     SeedGameRandom(seed);
+    StartScenes(music);
+}
+
+// A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
+void OnTimeDemoFrame() {
+    const double start = ProfileNowMs();
+    if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
+    PlayOneTick();
+    OnDisplay();
+    game.figures.frameMs.push_back(ProfileNowMs() - start);
+}
+
+}  // namespace
+
+void StartScenes(bool music) {
     ProfileWatchShaderBuilds();
     if (music) {
         const double musicStart = ProfileNowMs();
@@ -136,17 +149,6 @@ void StartGame(unsigned seed, bool music) {
     StartScenesWith(first);
     ProfilePhase("scene_init", initStart);
 }
-
-// A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
-void OnTimeDemoFrame() {
-    const double start = ProfileNowMs();
-    if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
-    PlayOneTick();
-    OnDisplay();
-    game.figures.frameMs.push_back(ProfileNowMs() - start);
-}
-
-}  // namespace
 
 WindowSize ClampWindowSize(int width, int height) {
     WindowSize size{width, height, false};
@@ -326,7 +328,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     // The first title fills the tube: already with the play's own arithmetic.
     UseStandardArithmetic();
     game.step = [] { ProfiledStep(StepScenes); };
-    StartGame(seed, !timeDemo);
+    SetFixedGlState(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
     if (timeDemo) {
         // As fast as the machine allows: a tick and its frame each time GLUT has nothing else to do.

@@ -9,6 +9,10 @@ int RunGame(int argc, char** argv, bool fullScreen);
 // One tick: run by the idle rest once 16 ms have passed since the previous one (the value is not
 // used).
 void OnTimer(int value);
+
+// Starts the music (unless asked to stay silent), makes the shared context and the first title
+// scene, and runs its Init.
+void StartScenes(bool music = true);
 void OnDisplay();
 void OnReshape(int width, int height);
 void OnExit();

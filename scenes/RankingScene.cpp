@@ -77,10 +77,7 @@ RankingScene::RankingScene(std::shared_ptr<SceneContext> context, Surface* surfa
     board = new RankingBoard{score, 300};
 }
 
-RankingScene::~RankingScene() {
-    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    delete board;
-}
+RankingScene::~RankingScene() { delete board; }
 
 void RankingScene::Init() {
     Registry<Camera>().Create("MyCamera");
