@@ -17,9 +17,8 @@
 #include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
-#include "app/WindowInput.h"
 #include "audio/Music.h"
-#include "demo/Demo.h"
+#include "input/Input.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -27,6 +26,7 @@
 #include "platform/DataFolder.h"
 #include "platform/Desktop.h"
 #include "platform/GlContext.h"
+#include "platform/Joystick.h"
 #include "platform/KeyboardFocus.h"
 #include "platform/Pad.h"
 #include "platform/Rest.h"
@@ -128,7 +128,58 @@ void OnTimeDemoFrame() {
     game.figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
+int ArrowSlot(int glutKey) {
+    switch (glutKey) {
+        case GLUT_KEY_UP: return ArrowUp;
+        case GLUT_KEY_DOWN: return ArrowDown;
+        case GLUT_KEY_RIGHT: return ArrowRight;
+        case GLUT_KEY_LEFT: return ArrowLeft;
+        default: return -1;
+    }
+}
+
+void RecordPointer(int x, int y) {
+    MouseState& mouse = Mouse();
+    if (fullScreenMode) {
+        mouse.x = ScaleMouseX(x, screenWidth);
+        mouse.y = ScaleMouseY(y, screenHeight);
+    } else {
+        mouse.x = x;
+        mouse.y = y;
+    }
+}
+
+
 }  // namespace
+
+void OnKeyDown(unsigned char key, int, int) { PressKey(key); }
+
+void OnKeyUp(unsigned char key, int, int) { ReleaseKey(key); }
+
+void OnSpecialKeyDown(int key, int, int) { PressArrow(ArrowSlot(key)); }
+
+void OnSpecialKeyUp(int key, int, int) { ReleaseArrow(ArrowSlot(key)); }
+
+void OnMouse(int button, int state, int x, int y) {
+    RecordPointer(x, y);
+    MouseState& mouse = Mouse();
+    const unsigned char down = state == GLUT_DOWN ? 1 : 0;
+    if (button == GLUT_LEFT_BUTTON) mouse.left = down;
+    if (button == GLUT_RIGHT_BUTTON) mouse.right = down;
+}
+
+void OnMouseMove(int x, int y) { RecordPointer(x, y); }
+
+void PollJoystickAndMouse() {
+    JoystickState& joystick = Joystick();
+    joystick.record.size = 52;
+    joystick.record.flags = 255;
+    PollJoystick(joystick.record);
+    ApplyJoystickRecord(joystick, joystick.record);
+    MouseState& mouse = Mouse();
+    mouse.prevLeft = mouse.left;
+    mouse.prevRight = mouse.right;
+}
 
 void StartScenes(bool music) {
     ProfileWatchShaderBuilds();

@@ -9,9 +9,10 @@
 
 #include "TestSupport.h"
 #include "VirtualPad.h"
+#include "app/App.h"
 #include "app/Tick.h"
-#include "app/WindowInput.h"
 #include "demo/DemoFile.h"
+#include "input/Input.h"
 #include "platform/Clock.h"
 #include "platform/Joystick.h"
 #include "platform/Pad.h"
