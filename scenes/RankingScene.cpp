@@ -74,7 +74,7 @@ RankingScene::RankingScene(std::shared_ptr<SceneContext> context, Surface* surfa
                            ModelField* field_, int score, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {
     bannerTimer = kBannerStart;
-    board = new RankingBoard{score, 300};
+    board = new RankingBoard(score);
 }
 
 RankingScene::~RankingScene() { delete board; }
