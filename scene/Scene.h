@@ -1,8 +1,8 @@
 #pragma once
 // The scene base and the switching between scenes. One scene is current; it asks for the switch
 // by setting `finished`, and the next tick builds its successor. Which scenes there are (scenes/),
-// and starting, ticking and leaving the game (app/), are above this folder; it uses mesh/, render/
-// and platform/ and input/ only.
+// and starting, ticking and leaving the game (app/), are above this folder; it uses input/, mesh/
+// and platform/ only.
 #include <map>
 #include <memory>
 #include <string>
