@@ -2,7 +2,8 @@
 
 #include <GL/glew.h>
 
-#include "app/Input.h"
+#include "audio/SoundEffect.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
@@ -12,9 +13,11 @@
 #include "render/Shader.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
+#include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
 
 float GameScene::orbitSpeed = 0.0f;
+CutSoundFn cutSoundPlayer = PlaySoundFile;
 
 const Vec3 BladeTemplate[6] = {
     {0.0f, 0.0f, 1.0f}, {0.0f, 4.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
@@ -126,7 +129,6 @@ GameScene::GameScene(std::shared_ptr<SceneContext> context, Surface* surface_,
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {}
 
 GameScene::~GameScene() {
-    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     delete blade;
     delete particles;
 }
@@ -149,11 +151,12 @@ void GameScene::Update() {
     const GameKeys keys = ReadGameKeys();
     // p ends the game, but the rest of this tick still plays out.
     if (keys.pNew) finished = true;
-    EscapeCheck();
+    if (EscapeCheck()) return;
     const double streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);
+    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer("res/se/cut.wav");
     if (CountCuts(timeLeft, score, field->cutCount)) finished = true;
     shake = TimeShake(timeLeft);
 }
@@ -183,5 +186,7 @@ void GameScene::Check(SceneCheck& check) const {
 }
 
 Scene* GameScene::NextScene() {
+    // The game's end: its score is ranked at once and saved beside the game.
+    RankScore(score);
     return new RankingScene(context, surface, field, score, angle);
 }

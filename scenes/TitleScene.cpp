@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include "app/Globals.h"
-#include "app/Input.h"
 #include "audio/SoundEffect.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
+#include "render/DrawingArea.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
@@ -78,10 +78,6 @@ TitleScene::TitleScene(std::shared_ptr<SceneContext> context, Surface* surface_,
                        ModelField* field_, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {}
 
-TitleScene::~TitleScene() {
-    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-}
-
 void TitleScene::Init() {
     TitleCameraSetup(angle);  // makes "MyCamera" and gives it the window's size
     // Played without a window (a demo checked headless) there is nothing to load them into.
@@ -111,7 +107,7 @@ void TitleScene::Init() {
 
 void TitleScene::Update() {
     UpdateOrbit(orbitSpeed, angle);
-    EscapeCheck();
+    if (EscapeCheck()) return;
     if (KeyNewlyPressed(' ')) finished = true;
     StepRestingStream(*surface, *field);
 }

@@ -7,7 +7,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/Input.h"
+#include "input/Input.h"
+#include "mesh/Field.h"
+#include "mesh/Sphere.h"
+#include "render/MeshDraw.h"
 #include "scenes/GameScene.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
@@ -188,4 +191,21 @@ TEST(RankingScene, BannerTimerAndPositionsAtWidth1280) {
     // Ranked rows slide in 40 pixels a frame and come to rest in one column, 100 pixels apart.
     EXPECT_EQ((Digits{BoardRowX(298, 1280, 3), BoardRowX(296, 1280, 3), BoardRowX(0, 1280, 7), BoardRowY(7)}),
               (Digits{4940, 4900, 853, 800}));
+}
+
+// Every gem the blade cuts in a tick is a point and a cut sound, in that tick: two at once, two.
+TEST(Game, EachCutOfATickPlaysTheSound) {
+    static int plays = 0;
+    const CutSoundFn saved = cutSoundPlayer;
+    cutSoundPlayer = [](const char* path) { plays += std::string(path) == "res/se/cut.wav"; };
+    std::memset(&Input(), 0, sizeof(InputState));
+    Surface surface;
+    ModelField field;
+    GameScene game(std::make_shared<SceneContext>(), &surface, &field, 0);
+    game.Init();
+    // At angle 0 the blade stands in the plane x = -0.75, from 4 to 8 high.
+    field.models = {GenerateSphereModel(4, {-0.75f, 5.0f, 0.0f}), GenerateSphereModel(4, {-0.75f, 6.0f, 0.0f})};
+    game.Update();
+    EXPECT_TRUE(field.cutCount == 2 && plays == 2 && game.score == 2) << field.cutCount << " " << plays;
+    cutSoundPlayer = saved;
 }
