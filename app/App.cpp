@@ -19,6 +19,7 @@
 #include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
+#include "app/WindowKeys.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -26,7 +27,6 @@
 #include "platform/DataFolder.h"
 #include "platform/Desktop.h"
 #include "platform/GlContext.h"
-#include "platform/KeyboardFocus.h"
 #include "platform/Pad.h"
 #include "platform/Rest.h"
 #include "render/Camera.h"
@@ -94,6 +94,7 @@ void LeaveOrEndPlayback() {
 
 void DrawCurrentScene() {
     if (currentScene != nullptr) currentScene->Draw();
+    DrawLevelOverlay();
 }
 
 // Whenever GLUT has nothing for the game: the tick once it is due, and until then a rest in the
@@ -126,9 +127,11 @@ void OnTimeDemoFrame() {
     if (demo.tick == 0) timeDemoStartMs = start, timeDemoCpuStartMs = ProfileProcessCpuMs();
     LeaveOrEndPlayback();
     PlayOneTick();
-    OnDisplay();
+    // A paused tick changes nothing on screen: it is passed over, not drawn or timed.
+    const bool paused = currentScene != nullptr && currentScene->Paused();
+    if (!paused) OnDisplay();
     CopyInputHistory();
-    figures.frameMs.push_back(ProfileNowMs() - start);
+    if (!paused) figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
 }  // namespace
@@ -144,8 +147,8 @@ WindowSize ClampWindowSize(int width, int height) {
 }
 
 void OnTimer(int) {
-    // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
-    if (AnyKeyDown() && !GameWindowHasKeyboard()) ReleaseAllKeys();
+    WatchKeyboardFocus();
+    StepLevelOverlay();
     PollJoystickAndMouse();
     if (PlayingBack()) LeaveOrEndPlayback();
     // A save that finished since the last tick shows its merged table from this tick on, never
@@ -170,6 +173,7 @@ void OnReshape(int width, int height) {
     gluPerspective(40.0, static_cast<double>(size.width) / static_cast<double>(size.height), 1.0, 100.0);
     windowWidth = size.width;
     windowHeight = size.height;
+    NoteWindowSize(size.width, size.height);
     Camera* camera = Registry<Camera>().Get("MyCamera");
     if (camera != nullptr) {
         camera->width = size.width;
@@ -184,6 +188,7 @@ void OnExit() {
     // A score still on its way to the disk is waited for, a few seconds at most; what is still
     // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
+    SaveSettingsAtExit();
     if (currentScene != nullptr) {
         currentScene->Finalize();
         delete currentScene;
@@ -219,10 +224,14 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     const double windowStart = ProfileNowMs();
     // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    fullScreenMode = fullScreen;
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
+    // A playback or a window of a chosen size is a check, not the player's choice: nothing is kept.
+    const bool playback = command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo;
+    StartPlayerSettings(rankingPath, !playback && command.width == 0);
+    fullScreenMode = StartsFullScreen(fullScreen);
+    KeptWindowSize(windowWidth, windowHeight);
     // The first game's board ranks its score into this table while the save runs; a recording
     // starts from it too.
     LoadRanking();
@@ -285,7 +294,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     ProfilePhase("desktop", desktopStart);
     // A held key must read as held: X11's auto-repeat would otherwise send release/press pairs.
     glutIgnoreKeyRepeat(1);
-    if (fullScreen) {
+    if (fullScreenMode) {
         // A borderless window over the whole desktop.
         screenWidth = glutGet(GLUT_SCREEN_WIDTH);
         screenHeight = glutGet(GLUT_SCREEN_HEIGHT);
@@ -308,8 +317,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
 
     glutDisplayFunc(OnDisplay);
     glutReshapeFunc(OnReshape);
-    glutSpecialFunc(OnSpecialKeyDown);
-    glutKeyboardFunc(OnKeyDown);
+    glutSpecialFunc(OnWindowSpecialKeyDown);
+    glutKeyboardFunc(OnWindowKeyDown);
     glutSpecialUpFunc(OnSpecialKeyUp);
     glutKeyboardUpFunc(OnKeyUp);
     glutMouseFunc(OnMouse);

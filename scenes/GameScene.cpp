@@ -12,6 +12,7 @@
 #include "render/Shader.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
+#include "scenes/Pause.h"
 #include "scenes/RankingScene.h"
 
 float GameScene::orbitSpeed = 0.0f;
@@ -82,6 +83,8 @@ void DrawParticles(const ParticleList& particles) {
 GameKeys ReadGameKeys() {
     GameKeys keys;
     keys.pNew = KeyNewlyPressed('p');
+    keys.pauseNew = KeyNewlyPressed(kPauseKey);
+    keys.focusLost = KeyNewlyPressed(kFocusLostKey);
     keys.aHeld = KeyHeld('a');
     keys.dHeld = KeyHeld('d');
     keys.leftHeld = ArrowHeld(ArrowLeft);
@@ -147,9 +150,11 @@ void GameScene::Init() {
 
 void GameScene::Update() {
     const GameKeys keys = ReadGameKeys();
-    // p ends the game, but the rest of this tick still plays out.
+    // p ends the game, paused or not; the rest of a tick that is not paused still plays out.
     if (keys.pNew) finished = true;
     EscapeCheck();
+    paused = NextPaused(paused, keys.pauseNew, keys.focusLost);
+    if (paused) return;
     const double streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
@@ -168,6 +173,7 @@ void GameScene::Draw() {
     glDisable(GL_TEXTURE_2D);
     DrawTimeLeft(timeLeft, shake);
     DrawScore(score);
+    if (paused) DrawPaused();
 }
 
 void GameScene::Check(SceneCheck& check) const {

@@ -407,6 +407,13 @@ void Say(const std::string& lines) {
 
 }  // namespace
 
+bool ReplaceFileWhole(const std::string& path, const std::string& bytes, std::string& failure) {
+    Staged staged;
+    if (!Stage(path, path, bytes, staged, failure) || !Commit(staged, failure)) return false;
+    SyncFolderOf(path);
+    return true;
+}
+
 bool SaveRankingTo(const char* path) {
     std::string failure;
     Staged staged;

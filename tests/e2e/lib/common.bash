@@ -72,12 +72,12 @@ e2e_start_x() {
   exit 1
 }
 
-# Copies the game's data folder so the player's own ranking is never touched.
+# Copies the game's data folder so the player's own ranking and settings are never touched.
 e2e_data_copy() {
   local dir="$E2E_WORK/${1:-data}"
   mkdir -p "$dir"
   cp -r "$E2E_BUILD/res" "$E2E_BUILD/shader" "$E2E_BUILD/icons" "$dir/"
-  rm -f "$dir/res/ranking.dat"
+  rm -f "$dir/res/ranking.dat" "$dir/res/settings.ini"
   echo "$dir"
 }
 
