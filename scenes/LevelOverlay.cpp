@@ -20,7 +20,8 @@ OverlayLayout LayoutOverlay(const LevelOverlay& overlay, int windowWidth, int wi
                             int labelHeight) {
     OverlayLayout layout;
     if (overlay.ticksLeft <= 0 || overlay.key == SoundKey::None) return layout;
-    const bool music = overlay.key == SoundKey::MusicDown || overlay.key == SoundKey::MusicUp;
+    // Unmuting shows the music's level: what the player hears come back first.
+    const bool music = overlay.key != SoundKey::EffectsDown && overlay.key != SoundKey::EffectsUp;
     layout.label = overlay.levels.muted ? OverlayLabel::Muted : music ? OverlayLabel::Music : OverlayLabel::Effects;
     layout.bars = overlay.levels.muted ? 0 : kTopSoundLevel;
     layout.lit = layout.bars == 0 ? 0 : music ? overlay.levels.music : overlay.levels.effects;

@@ -136,6 +136,22 @@ faults=(
   "tap-pad-presses-dropped|platform/Pad.cpp|    MergeKeys(presses, pressed);\n|"
   "tap-pad-presses-without-the-focus|platform/Pad.cpp|keys = pressed = KeySet{};|keys = KeySet{};"
   "tap-pad-stick-push-not-a-press|platform/Pad.cpp|                if (events[i].caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) move.stickY = events[i].caxis.value;\n|"
+  "settings-out-of-range-taken|app/Settings.cpp|value > high) return false;|value > 2 * high) return false;"
+  "settings-foreign-name-taken|app/Settings.cpp|+ name;\n    return 0;|+ name;\n    return 1;"
+  "settings-written-when-unchanged|app/Settings.cpp|now == onDisk) return true;|now != now) return true;"
+  "settings-damaged-file-half-taken|app/Settings.cpp|    settings = Settings{};\n    if (line < 0)|    if (line < 0)"
+  "settings-in-the-folder-when-installed|app/Settings.cpp|if (rankingPath[0] != '/') return|if (rankingPath[0] == '/') return"
+  "levels-mute-not-heard|audio/SoundLevels.cpp|    if (muted) return 0;\n|"
+  "levels-effects-at-the-music-level|audio/SoundLevels.cpp|Mix_Volume(-1, MixerVolume(current.effects, current.muted));|Mix_Volume(-1, MixerVolume(current.music, current.muted));"
+  "levels-step-past-the-top|audio/SoundLevels.cpp|level = std::clamp(level + by, 0, kTopSoundLevel);|level = std::max(level + by, 0);"
+  "levels-key-leaves-it-muted|audio/SoundLevels.cpp|        levels.muted = false;\n|"
+  "levels-overlay-never-goes|scenes/LevelOverlay.cpp|if (overlay.ticksLeft > 0) --overlay.ticksLeft;|if (overlay.ticksLeft > 1) --overlay.ticksLeft;"
+  "pause-game-runs-on|scenes/GameScene.cpp|    if (paused) return;\n|"
+  "pause-focus-loss-resumes|scenes/Pause.cpp|if (focusLost) return true;|if (focusLost) return !paused;"
+  "pause-pad-start-does-not|app/Input.cpp|{PadStart, kPauseKey}, |"
+  "window-restored-below-the-floor|app/WindowKeys.cpp|const WindowSize size = ClampWindowSize(kept.width, kept.height);|const WindowSize size{kept.width, kept.height, false};"
+  "window-restored-off-the-screen|app/WindowKeys.cpp|place.x = std::clamp(place.x, 0, std::max(0, screenWidth - place.width));|"
+  "window-focus-polled-rarely-with-a-key-down|app/WindowKeys.cpp|return keyDown || tick % kFocusPollTicks == 0;|return tick % kFocusPollTicks == 0;"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }

@@ -298,6 +298,62 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     EndHeadlessPlay();
 }
 
+namespace {
+
+// Enter at the title (no pause there); a game paused by Enter while the blade turns and the view
+// turns, a focus loss that leaves it paused, Enter again; a focus loss alone, then Enter.
+void GamePaused(long t, KeySet& keys) {
+    keys.keys[kPauseKey] = (t >= 5 && t < 7) || (t >= 60 && t < 62) || (t >= 120 && t < 122) || (t >= 180 && t < 182);
+    keys.keys[kFocusLostKey] = t == 100 || t == 150;
+    keys.keys[' '] = t >= 20 && t < 24;
+    keys.arrows[ArrowUp] = t >= 30 && t < 200;
+    keys.keys['d'] = t >= 30 && t < 200;
+}
+
+std::string checks[250];  // the scene's check after each tick's step, without the running hash
+
+void NoteCheck(long tick, bool stepped) {
+    SceneCheck check;
+    if (stepped && currentScene != nullptr) currentScene->Check(check);
+    if (stepped) checks[tick] = CheckLine(check, 1, 0) + (currentScene->Paused() ? " paused" : "");
+}
+
+}  // namespace
+
+// While paused, the time, the gems, the sparks, the blade and the view stand still whatever keys
+// are held; a run with pauses plays back in step.
+TEST(Demo, APausedGameStandsStillAndPlaysBackInStep) {
+    TempFolder folder;
+    const std::string path = folder / "paused.demo";
+    const RankingRow table{};
+    DemoRun recording;
+    std::string why;
+    ASSERT_TRUE(StartRecording(recording, path, 5, table.data(), "test", why)) << why;
+    StartHeadlessPlay(5, table);
+    press = GamePaused, meddle = NoteCheck;
+    PlayTicks(recording, 250);
+    ASSERT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
+    EXPECT_NE(checks[6], checks[5]);  // the title runs on
+    EXPECT_EQ(checks[59].substr(0, 5), "game ");
+    for (long t : {61L, 100L, 119L}) EXPECT_EQ(checks[t], checks[60]) << t;
+    EXPECT_NE(checks[60].find(" paused"), std::string::npos);
+    EXPECT_NE(checks[121], checks[120]);
+    EXPECT_EQ(checks[121].find(" paused"), std::string::npos);
+    for (long t : {151L, 179L}) EXPECT_EQ(checks[t], checks[150]) << t;
+    EXPECT_NE(checks[181], checks[180]);
+    const std::string text = ReadFile(path);
+    EXPECT_TRUE(text.find("\n60 +code13\n") != std::string::npos && text.find("\n150 +code255\n") != std::string::npos);
+
+    DemoRun play;
+    ASSERT_TRUE(LoadDemo(play, path, why)) << why;
+    play.mode = DemoMode::TimeDemo;
+    StartHeadlessPlay(play.demo.seed, play.demo.table);
+    press = nullptr, meddle = nullptr;
+    const std::string said = Stderr([&] { PlayTicks(play, 1000); });
+    EXPECT_TRUE(DemoPlayedOut(play) && FinishPlayback(play, RankingTable) && said.empty()) << said;
+    EndHeadlessPlay();
+}
+
 // Whatever a library loaded into the game did to the floating-point state (flush-to-zero, say),
 // every tick computes with subnormal numbers kept.
 TEST(Demo, EveryTickKeepsSubnormalNumbers) {
