@@ -167,10 +167,11 @@ e2e_wait_ticks() {
   e2e_wait_state "${2:-}" "[ \"\${GAME[tick]}\" -ge $((from + ${1:-2})) ]"
 }
 
-# The name a state line gives a key xdotool names: space, escape, up, left, p.
+# The name a state line gives a key xdotool names: space, escape, up, left, p, code13 (Return).
 e2e_key_name() {
   case "$1" in
     [A-Za-z0-9]) echo "$1" ;;
+    Return) echo code13 ;;
     *) echo "$1" | tr '[:upper:]' '[:lower:]' ;;
   esac
 }
