@@ -131,7 +131,8 @@ void OnTimeDemoFrame() {
     const bool paused = currentScene != nullptr && currentScene->Paused();
     if (!paused) OnDisplay();
     CopyInputHistory();
-    if (!paused) figures.frameMs.push_back(ProfileNowMs() - start);
+    if (paused) ++figures.pausedTicks;
+    else figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
 }  // namespace

@@ -86,6 +86,7 @@ if [ -n "${win:-}" ]; then
     "$(sed -n 's/^\(music\|effects\|mute\|fullscreen\|width\|height\) = //p' res/settings.ini | paste -sd,)" = 8,9,1,0,900,600
   out=$(cd "$E2E_WORK" && "$E2E_BUILD/torvinel-windowed" --timedemo paused.demo 2>&1)
   check "the run with its pauses plays back in step (${out##*; })" test "${out##*; }" = "in step"
+  check "passing over the paused ticks undrawn ($out)" grep -Eq "; [0-9]{2,} paused ticks passed over; in step$" <<<"$out"
 fi
 
 # The full-screen executable starts as the player left it: in the kept window, until F11.

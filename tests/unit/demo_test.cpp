@@ -434,6 +434,7 @@ TEST(Demo, TimeDemoSummary) {
     EXPECT_EQ(TimeDemoSummary("a.demo", figures, true, ""),
               "timedemo a.demo: 200 ticks in 2.00 s, 100.0 ticks/s; ms per frame: median 10.00, p99 19.80, "
               "longest 20.00; CPU ms per frame 2.00; in step");
+    figures.pausedTicks = 30;
     const std::string out = TimeDemoSummary("a.demo", figures, false, "went out of step at tick 5");
-    EXPECT_EQ(out.substr(out.rfind("; ")), "; OUT OF STEP: went out of step at tick 5");
+    EXPECT_EQ(out.substr(out.rfind("2.00; ")), "2.00; 30 paused ticks passed over; OUT OF STEP: went out of step at tick 5");
 }
