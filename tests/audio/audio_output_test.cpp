@@ -94,6 +94,18 @@ bool Matches(const std::vector<int16_t>& out, size_t at, const std::vector<int16
     return true;
 }
 
+// The cut sound's samples as its file holds them: 16-bit mono.
+std::vector<int16_t> CutSamples() {
+    SDL_AudioSpec format;
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &format, &buffer, &length) == nullptr) return {};
+    std::vector<int16_t> cut = Samples(buffer, length);
+    SDL_FreeWAV(buffer);
+    if (format.format != AUDIO_S16LSB || format.channels != 1) return {};
+    return cut;
+}
+
 }  // namespace
 
 TEST(AudioOutput, TrackEndsBeforeTheClockRestartsIt) {
@@ -124,13 +136,8 @@ TEST(AudioOutput, MusicIsHeardFromStartUpAndAnEffectLeavesItPlaying) {
 }
 
 TEST(AudioOutput, CutIsHeardAndARepeatedCutRestartsItFromTheBeginning) {
-    SDL_AudioSpec format;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &format, &buffer, &length), nullptr);
-    const std::vector<int16_t> cut = Samples(buffer, length);
-    SDL_FreeWAV(buffer);
-    ASSERT_TRUE(format.format == AUDIO_S16LSB && format.channels == 1 && cut.size() > kRate / 4);
+    const std::vector<int16_t> cut = CutSamples();
+    ASSERT_GT(cut.size(), kRate / 4u);
     Outcome out = RunScenario("disk", kDataDir, [] {
         PlaySoundFile(kCutPath);
         if (!OutputAsAskedFor()) return 10;
@@ -164,12 +171,8 @@ TEST(AudioOutput, CutIsHeardAndARepeatedCutRestartsItFromTheBeginning) {
 // The levels as heard: the music at 0 is silent while a cut plays whole, then at half its level;
 // muted, neither the music at full nor a cut is heard; unmuted, the music comes back.
 TEST(AudioOutput, LevelsAndMuteAreHeard) {
-    SDL_AudioSpec format;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &format, &buffer, &length), nullptr);
-    const std::vector<int16_t> cut = Samples(buffer, length);
-    SDL_FreeWAV(buffer);
+    const std::vector<int16_t> cut = CutSamples();
+    ASSERT_GT(cut.size(), kRate / 4u);
     std::vector<int16_t> half(cut);
     for (int16_t& s : half) s = static_cast<int16_t>(s * MixerVolume(5, false) / MIX_MAX_VOLUME);
     Outcome out = RunScenario("disk", kDataDir, [] {

@@ -239,6 +239,34 @@ void NudgeOneTick(long tick, bool stepped) {
     if (tick == 131 && !stepped) y = kept;
 }
 
+// Records the real scenes headless for `ticks` with these keys, `watch` seeing every step; the
+// demo's text.
+std::string RecordHeadless(const std::string& path, unsigned seed, long ticks, void (*keys)(long, KeySet&),
+                           void (*watch)(long, bool)) {
+    const RankingRow table{};
+    DemoRun recording;
+    std::string why;
+    EXPECT_TRUE(StartRecording(recording, path, seed, table.data(), "test", why)) << why;
+    StartHeadlessPlay(seed, table);
+    press = keys, meddle = watch;
+    PlayTicks(recording, ticks);
+    EXPECT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
+    return ReadFile(path);
+}
+
+// Plays the demo at path headless as a timedemo to its end; whether it stayed in step, and in
+// `said` what it told.
+bool PlayedInStep(const std::string& path, void (*watch)(long, bool), std::string& said) {
+    DemoRun play;
+    std::string why;
+    EXPECT_TRUE(LoadDemo(play, path, why)) << why;
+    play.mode = DemoMode::TimeDemo;
+    StartHeadlessPlay(play.demo.seed, play.demo.table);
+    press = nullptr, meddle = watch;
+    said = Stderr([&] { PlayTicks(play, 1000); });
+    return DemoPlayedOut(play) && FinishPlayback(play, RankingTable);
+}
+
 }  // namespace
 
 // Checks sample the state; the running hash sees every tick. A difference that came and went
@@ -247,14 +275,8 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     TempFolder folder;
     const std::string path = folder / "game.demo";
     const RankingRow table{};
-    DemoRun recording;
     std::string why;
-    ASSERT_TRUE(StartRecording(recording, path, 99, table.data(), "test", why)) << why;
-    StartHeadlessPlay(99, table);
-    press = GamePlayed, meddle = nullptr;
-    PlayTicks(recording, 460);
-    ASSERT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
-    const std::string format2 = ReadFile(path);
+    const std::string format2 = RecordHeadless(path, 99, 460, GamePlayed, nullptr);
     ASSERT_NE(format2.find(" check game "), std::string::npos);
     ASSERT_NE(format2.find(" check title "), std::string::npos);
     ASSERT_FALSE(std::regex_search(format2, std::regex("\n1(3[1-9]|[4-7][0-9]) check"))) << "no switch after the nudge";
@@ -268,13 +290,8 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
         {folder / "format1.demo", true, true, ""},
     };
     for (const auto& c : cases) {
-        DemoRun play;
-        ASSERT_TRUE(LoadDemo(play, c.file, why)) << why;
-        play.mode = DemoMode::TimeDemo;
-        StartHeadlessPlay(play.demo.seed, play.demo.table);
-        press = nullptr, meddle = c.nudge ? NudgeOneTick : nullptr;
-        const std::string said = Stderr([&] { PlayTicks(play, 1000); });
-        EXPECT_EQ(FinishPlayback(play, RankingTable), c.inStep) << c.file << c.nudge;
+        std::string said;
+        EXPECT_EQ(PlayedInStep(c.file, c.nudge ? NudgeOneTick : nullptr, said), c.inStep) << c.file << c.nudge;
         EXPECT_TRUE(said.find(c.said) != std::string::npos && Lines(said) == (c.inStep ? 0 : 1)) << said;
         if (!c.inStep) {
             EXPECT_NE(said.find("(the play differed on a tick since the last check)"), std::string::npos) << said;
@@ -325,14 +342,7 @@ void NoteCheck(long tick, bool stepped) {
 TEST(Demo, APausedGameStandsStillAndPlaysBackInStep) {
     TempFolder folder;
     const std::string path = folder / "paused.demo";
-    const RankingRow table{};
-    DemoRun recording;
-    std::string why;
-    ASSERT_TRUE(StartRecording(recording, path, 5, table.data(), "test", why)) << why;
-    StartHeadlessPlay(5, table);
-    press = GamePaused, meddle = NoteCheck;
-    PlayTicks(recording, 250);
-    ASSERT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
+    const std::string text = RecordHeadless(path, 5, 250, GamePaused, NoteCheck);
     EXPECT_NE(checks[6], checks[5]);  // the title runs on
     EXPECT_EQ(checks[59].substr(0, 5), "game ");
     for (long t : {61L, 100L, 119L}) EXPECT_EQ(checks[t], checks[60]) << t;
@@ -341,16 +351,9 @@ TEST(Demo, APausedGameStandsStillAndPlaysBackInStep) {
     EXPECT_EQ(checks[121].find(" paused"), std::string::npos);
     for (long t : {151L, 179L}) EXPECT_EQ(checks[t], checks[150]) << t;
     EXPECT_NE(checks[181], checks[180]);
-    const std::string text = ReadFile(path);
     EXPECT_TRUE(text.find("\n60 +code13\n") != std::string::npos && text.find("\n150 +code255\n") != std::string::npos);
-
-    DemoRun play;
-    ASSERT_TRUE(LoadDemo(play, path, why)) << why;
-    play.mode = DemoMode::TimeDemo;
-    StartHeadlessPlay(play.demo.seed, play.demo.table);
-    press = nullptr, meddle = nullptr;
-    const std::string said = Stderr([&] { PlayTicks(play, 1000); });
-    EXPECT_TRUE(DemoPlayedOut(play) && FinishPlayback(play, RankingTable) && said.empty()) << said;
+    std::string said;
+    EXPECT_TRUE(PlayedInStep(path, nullptr, said) && said.empty()) << said;
     EndHeadlessPlay();
 }
 

@@ -1,5 +1,5 @@
 // The player's settings (reading, where they live, writing only on change), the sound levels'
-// keys, the overlay and pause layouts, and the window coming back from full screen.
+// keys and their overlay, and the window coming back from full screen.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,6 @@
 #include "app/Settings.h"
 #include "app/WindowKeys.h"
 #include "scenes/LevelOverlay.h"
-#include "scenes/Pause.h"
 
 using namespace testsupport;
 using namespace std::string_literals;
@@ -26,11 +25,8 @@ TEST(Settings, ReadingTakesOnlyTheGamesOwnFile) {
         {"; a comment\n[sound]\nmusic=7\n", true, "", 7, 1280},  // names left out keep their defaults
         {"[sound]\nmusic = 11\n", false, "line 2: music is not a whole number from 0 to 10", 10, 1280},
         {"[sound]\nmusic = 4\n[window]\nwidth = 511\n", false, "line 4: width is not a whole number from 512 to 8192", 10, 1280},
-        {"[sound]\nmute = yes\n", false, "line 2: mute is not a whole number from 0 to 1", 10, 1280},
         {"[sound]\nmusic = 5x\n", false, "line 2: music", 10, 1280},
         {"[sound]\nvolume = 5\n", false, "line 2: no setting [sound] volume", 10, 1280},
-        {"[Window]\nwidth = 600\n", false, "line 2: no setting [Window] width", 10, 1280},
-        {"music = 5\n", false, "line 1: no setting [] music", 10, 1280},
         {"\x89PNG\r\n\x1a\n", false, "line 1: not a setting", 10, 1280},
         {"[sound]\nmusic = 2\0\n[sound]\nmusic = 99\n"s, false, "holds a NUL byte", 10, 1280},
     };
@@ -114,14 +110,6 @@ TEST(SoundLevels, OverlayShowsTheChangedLevelBriefly) {
         for (int t = 0; t < kOverlayTicks; ++t) StepOverlay(overlay);
         EXPECT_EQ(LayoutOverlay(overlay, 1280, 720, 128, 28).label, OverlayLabel::None);
     }
-}
-
-TEST(Pause, EnterSwitchesAndAFocusLossOnlyPauses) {
-    EXPECT_TRUE(NextPaused(false, true, false) && !NextPaused(true, true, false));
-    EXPECT_TRUE(NextPaused(true, false, true) && NextPaused(false, false, true) && NextPaused(true, true, true));
-    EXPECT_TRUE(!NextPaused(false, false, false) && NextPaused(true, false, false));
-    const PausedLayout layout = LayoutPaused(1280, 720, 192, 48, 420);
-    EXPECT_TRUE(layout.titleX + 192 == 640 && layout.hintX + 210 == 640 && layout.hintY > layout.titleY + 96);
 }
 
 TEST(FullScreen, TheWindowComesBackAsItWasAndNeverBelowTheFloor) {
