@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-#include <SDL2/SDL.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,14 +11,16 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/Demo.h"
+#include "app/Game.h"
 #include "app/Globals.h"
-#include "app/Input.h"
 #include "app/Profile.h"
 #include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
+#include "app/WindowInput.h"
 #include "app/WindowKeys.h"
+#include "audio/Music.h"
+#include "demo/Demo.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -29,18 +30,19 @@
 #include "platform/GlContext.h"
 #include "platform/Pad.h"
 #include "platform/Rest.h"
+#include "platform/Say.h"
 #include "render/Camera.h"
+#include "render/DrawingArea.h"
 #include "render/Registry.h"
 #include "scene/Scene.h"
+#include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
+#include "scenes/TitleScene.h"
 
 namespace {
 
-TickPacer pacer;
-DemoRun demo;
-bool liveEscapeBefore = false;  // playback: the player's own Escape at the previous tick
-TimeDemoFigures figures;
-double timeDemoStartMs = 0.0, timeDemoCpuStartMs = 0.0;
+// Everything the game keeps between two GLUT callbacks.
+Game game;
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -49,17 +51,16 @@ std::string AbsolutePath(const std::string& path) {
     return std::string(folder) + "/" + path;
 }
 
-bool PlayingBack() { return demo.mode == DemoMode::Play || demo.mode == DemoMode::TimeDemo; }
-
 // The end of a demo's playback, by its own end or by its recorded Escape: the last scores are
 // compared and a timedemo gives its figures. The exit status to leave with.
 int EndOfPlayback() {
+    DemoRun& demo = game.demo;
     const bool inStep = FinishPlayback(demo, RankingTable);
     if (demo.mode != DemoMode::TimeDemo) return 0;
-    figures.ticks = demo.tick;
-    figures.seconds = (ProfileNowMs() - timeDemoStartMs) / 1000.0;
-    figures.cpuMs = ProfileProcessCpuMs() - timeDemoCpuStartMs;
-    std::printf("%s\n", TimeDemoSummary(demo.path, figures, inStep, demo.report).c_str());
+    game.figures.ticks = demo.tick;
+    game.figures.seconds = (ProfileNowMs() - game.timeDemoStartMs) / 1000.0;
+    game.figures.cpuMs = ProfileProcessCpuMs() - game.timeDemoCpuStartMs;
+    std::printf("%s\n", TimeDemoSummary(demo.path, game.figures, inStep, demo.report).c_str());
     std::fflush(stdout);
     return inStep ? 0 : kOutOfStepStatus;
 }
@@ -67,29 +68,27 @@ int EndOfPlayback() {
 // A recording ends with the game: saved and put in place, or said why not (status 1).
 int EndOfRecording() {
     std::string why;
-    if (FinishRecording(demo, RankingTable, why)) return 0;
-    if (!why.empty()) std::fprintf(stderr, "torvinel: could not save the demo %s (%s)\n", demo.path.c_str(), why.c_str());
+    if (FinishRecording(game.demo, RankingTable, why)) return 0;
+    if (!why.empty()) Say("could not save the demo %s (%s)\n", game.demo.path.c_str(), why.c_str());
     return 1;
 }
 
-// One tick of play: this tick's keys reach the scenes, the scenes step, and the demo records or
-// checks what came of it.
+// One tick of play from the keyboard's and the pads' keys; the game leaves here when the tick
+// says so.
 void PlayOneTick() {
     PollPads(PadKeys(), KeyPresses());
-    const long tick = demo.tick;
-    const bool inStep = DemoTick(demo, TickKeys(), [] { ProfiledStep(StepScenes); });
-    StateLineTick(tick, currentScene);
-    // A timedemo is a check: there is no point running on once it has gone out of step.
-    if (!inStep && demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
-}
-
-// Before a tick of playback: the player's own Escape (or a pad's Back), held as in the game,
-// leaves; it is the only key playback takes from the player. A recording played out ends the game.
-void LeaveOrEndPlayback() {
-    const bool down = LiveKeys().keys[27] != 0;
-    if (down && liveEscapeBefore) std::exit(0);
-    liveEscapeBefore = down;
-    if (DemoPlayedOut(demo)) std::exit(EndOfPlayback());
+    switch (RunGameTick(game, TickKeys())) {
+        case TickOutcome::Stepped:
+            return;
+        case TickOutcome::Leave:
+            std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);
+        case TickOutcome::DemoEnded:
+            std::exit(EndOfPlayback());
+        case TickOutcome::OutOfStep:
+            // A timedemo is a check: there is no point running on once it has gone out of step.
+            if (game.demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
+            return;
+    }
 }
 
 void DrawCurrentScene() {
@@ -101,10 +100,12 @@ void DrawCurrentScene() {
 // kernel that only X input cuts short.
 void OnIdleRest() {
     const RestHooks hooks{MonotonicMs, RestUntilInput, [] { OnTimer(0); }};
-    RestOrTick(pacer, hooks);
+    RestOrTick(game.pacer, hooks);
 }
 
-void SetFixedGlState(unsigned seed, bool music) {
+// Start-up once the window is there: the fixed GL state, the random stream, the music (unless
+// asked to stay silent) and the first title scene.
+void StartGame(unsigned seed, bool music) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -118,21 +119,35 @@ void SetFixedGlState(unsigned seed, bool music) {
     glFogi(GL_FOG_START, 31);
     glFogi(GL_FOG_END, 127);
     SeedGameRandom(seed);
-    StartScenes(music);
+    ProfileWatchShaderBuilds();
+    if (music) {
+        const double musicStart = ProfileNowMs();
+        MusicPlayer* player = Registry<MusicPlayer>().Create("BGM");
+        player->Open();
+        player->lengthSeconds = 68;
+        player->Play();
+        ProfilePhase("music", musicStart);
+    }
+    // Start-up is measured in two parts: the first title scene (tube, field and its warm-up) and
+    // its Init (every picture and shader).
+    const double buildStart = ProfileNowMs();
+    Scene* first = MakeFirstScene(std::make_shared<SceneContext>());
+    ProfilePhase("scene_build", buildStart);
+    const double initStart = ProfileNowMs();
+    StartScenesWith(first);
+    ProfilePhase("scene_init", initStart);
 }
 
 // A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
 void OnTimeDemoFrame() {
     const double start = ProfileNowMs();
-    if (demo.tick == 0) timeDemoStartMs = start, timeDemoCpuStartMs = ProfileProcessCpuMs();
-    LeaveOrEndPlayback();
+    if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
     PlayOneTick();
     // A paused tick changes nothing on screen: it is passed over, not drawn or timed.
     const bool paused = currentScene != nullptr && currentScene->Paused();
     if (!paused) OnDisplay();
-    CopyInputHistory();
-    if (paused) ++figures.pausedTicks;
-    else figures.frameMs.push_back(ProfileNowMs() - start);
+    if (paused) ++game.figures.pausedTicks;
+    else game.figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
 }  // namespace
@@ -151,14 +166,9 @@ void OnTimer(int) {
     WatchKeyboardFocus();
     StepLevelOverlay();
     PollJoystickAndMouse();
-    if (PlayingBack()) LeaveOrEndPlayback();
-    // A save that finished since the last tick shows its merged table from this tick on, never
-    // in the middle of an Update or a drawing.
-    ApplySavedRanking();
     const TickHooks hooks{MonotonicMs, SleepUntilMs, PlayOneTick, stdout};
-    RunTick(pacer, hooks);
+    RunTick(game.pacer, hooks);
     glutPostRedisplay();
-    CopyInputHistory();
 }
 
 void OnDisplay() {
@@ -184,8 +194,8 @@ void OnReshape(int width, int height) {
 }
 
 void OnExit() {
-    if (demo.mode == DemoMode::Record) EndOfRecording();  // unless Escape has ended it already
-    EndRateLine(pacer, stdout);
+    if (game.demo.mode == DemoMode::Record) EndOfRecording();  // unless Escape has ended it already
+    EndRateLine(game.pacer, stdout);
     // A score still on its way to the disk is waited for, a few seconds at most; what is still
     // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
@@ -210,7 +220,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             PrintVersion(stdout, program);
             return 0;
         case CommandAction::Refuse:
-            std::fprintf(stderr, "%s: %s\n", program, command.problem.c_str());
+            Say("%s\n", command.problem.c_str());
             PrintUsage(stderr, program);
             return 2;
         case CommandAction::Play:
@@ -223,8 +233,6 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     ProfileStart();
     StateLineStart();
     const double windowStart = ProfileNowMs();
-    // Joystick and sound come through SDL, which would otherwise swallow SIGTERM and SIGINT.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
@@ -238,30 +246,28 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     LoadRanking();
     unsigned seed = static_cast<unsigned>(std::time(nullptr));
     std::string why;
+    DemoRun& demo = game.demo;
     if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
         if (!LoadDemo(demo, demoFile, why)) {
-            std::fprintf(stderr, "%s: cannot play the demo %s: %s\n", program, command.demoPath.c_str(), why.c_str());
+            Say("cannot play the demo %s: %s\n", command.demoPath.c_str(), why.c_str());
             return 1;
         }
         demo.mode = command.demo;
         demo.path = command.demoPath;
         if (!demo.demo.ended)
-            std::fprintf(stderr, "%s: the demo %s was cut short at tick %ld; it plays that far\n", program,
-                         command.demoPath.c_str(), demo.demo.lastTick);
+            Say("the demo %s was cut short at tick %ld; it plays that far\n",
+                command.demoPath.c_str(), demo.demo.lastTick);
         // The player's own ranking is never touched: the board starts from the recorded table and
         // keeps it in memory.
         SetRankingPath("");
         std::copy(demo.demo.table.begin(), demo.demo.table.end(), RankingTable);  // eight places
         seed = demo.demo.seed;
-        quitStatus = EndOfPlayback;
         if (demo.mode == DemoMode::TimeDemo) cutSoundPlayer = [](const char*) {};
     } else if (command.demo == DemoMode::Record) {
         if (!StartRecording(demo, demoFile, seed, RankingTable, std::string(program) + " " + GameVersion(), why)) {
-            std::fprintf(stderr, "%s: cannot record into %s: %s\n", program, command.demoPath.c_str(), why.c_str());
+            Say("cannot record into %s: %s\n", command.demoPath.c_str(), why.c_str());
             return 1;
         }
-        // Leaving says whether the whole run was saved, in the exit status too.
-        quitStatus = EndOfRecording;
     }
     // Scores an earlier run could not save before it ended join the ranking, on the save's worker
     // (never for a playback, which keeps the ranking in memory only).
@@ -270,10 +276,9 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         const char* display = std::getenv("DISPLAY");
         const std::string which = display == nullptr ? std::string("(DISPLAY is not set)")
                                                      : "'" + std::string(display) + "' (DISPLAY)";
-        std::fprintf(stderr,
-                     "%s: cannot open the X display %s; to play without a screen, run it under "
-                     "xvfb-run, e.g. xvfb-run -a %s\n",
-                     program, which.c_str(), program);
+        Say("cannot open the X display %s; to play without a screen, run it under xvfb-run, e.g. "
+            "xvfb-run -a %s\n",
+            which.c_str(), program);
         return 1;
     }
 
@@ -310,8 +315,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     const GLenum glew = glewInit();
     if (glew != GLEW_OK) {
-        std::fprintf(stderr, "torvinel: cannot initialise GLEW: %s\n",
-                     reinterpret_cast<const char*>(glewGetErrorString(glew)));
+        Say("cannot initialise GLEW: %s\n",
+            reinterpret_cast<const char*>(glewGetErrorString(glew)));
         return -1;
     }
     ProfilePhase("window", windowStart);
@@ -330,7 +335,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     const bool timeDemo = demo.mode == DemoMode::TimeDemo;
     // The first title fills the tube: already with the play's own arithmetic.
     UseStandardArithmetic();
-    SetFixedGlState(seed, !timeDemo);
+    game.step = [] { ProfiledStep(StepScenes); };
+    StartGame(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
     if (timeDemo) {
         // As fast as the machine allows: a tick and its frame each time GLUT has nothing else to do.

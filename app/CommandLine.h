@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/DemoFile.h"
+#include "demo/DemoFile.h"
 
 // --size's bounds: the game's smallest window, and more than any screen shows today.
 inline constexpr int kMinWindowSide = 512;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/Game.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -32,31 +33,13 @@ void EndHeadlessPlay() {
 
 bool PlayDemoHeadless(DemoRun& run, long maxTicks, DemoRun* recording) {
     StartHeadlessPlay(run.demo.seed, run.demo.table);
-    const KeySet none{};
-    bool inStep = true, over = false;
-    while (inStep && !(over = DemoPlayedOut(run)) && run.tick < maxTicks) {
-        UseStandardArithmetic();
-        run.inTick = true;
-        const KeySet& keys = DemoTickKeys(run, none);
-        if (recording != nullptr) recording->inTick = true;
-        GatherInput(recording != nullptr ? DemoTickKeys(*recording, keys) : keys);
-        if (KeyHeld(27)) {
-            // Where the game exits (EscapeCheck): the switch has been made, no check is reached.
-            SwitchScenes();
-            over = true;
-            break;
-        }
-        StepScenes();
-        inStep = DemoAfterStep(run, currentScene, RankingTable);
-        if (recording != nullptr) {
-            DemoAfterStep(*recording, currentScene, RankingTable);
-            recording->inTick = false;
-            ++recording->tick;
-        }
-        run.inTick = false;
-        ++run.tick;
-        CopyInputHistory();
-    }
-    if (over) inStep = FinishPlayback(run, RankingTable);
-    return inStep;
+    Game game;
+    game.demo = std::move(run);
+    game.remake = recording;
+    TickOutcome outcome = TickOutcome::Stepped;
+    while (outcome == TickOutcome::Stepped && game.demo.tick < maxTicks) outcome = RunGameTick(game, KeySet{});
+    run = std::move(game.demo);
+    if (outcome == TickOutcome::Stepped && DemoPlayedOut(run)) outcome = TickOutcome::DemoEnded;
+    if (outcome == TickOutcome::DemoEnded) return FinishPlayback(run, RankingTable);
+    return outcome != TickOutcome::OutOfStep;
 }

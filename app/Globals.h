@@ -1,8 +1,6 @@
 #pragma once
-// Window and desktop sizes shared by the drawing code.
+// The desktop as the app found it at start-up; only the mouse's scaling reads it.
 
-extern int windowWidth;   // drawing area in pixels; at least 512 after any reshape
-extern int windowHeight;
-extern int screenWidth;   // desktop size measured at start-up; only scales the mouse
+extern int screenWidth;   // desktop size measured at start-up
 extern int screenHeight;
-extern bool fullScreenMode;  // true in the full-screen executable, false in the windowed one
+extern bool fullScreenMode;  // true while the window is full screen (F11 and Alt+Enter switch it)

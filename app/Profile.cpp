@@ -7,6 +7,7 @@
 #include <typeinfo>
 
 #include "platform/GlContext.h"
+#include "platform/Say.h"
 #include "scene/Scene.h"
 
 std::FILE* profileFile = nullptr;
@@ -72,7 +73,7 @@ void ProfileStart() {
     if (path == nullptr || path[0] == '\0') return;
     profileFile = std::fopen(path, "w");
     if (profileFile == nullptr) {
-        std::fprintf(stderr, "torvinel: cannot write the profile \"%s\"; running without it\n", path);
+        Say("cannot write the profile \"%s\"; running without it\n", path);
         return;
     }
     static char buffer[1 << 20];

@@ -9,7 +9,8 @@
 
 #include "app/CommandLine.h"
 #include "platform/DataFile.h"
-#include "scenes/RankingSave.h"
+#include "platform/Say.h"
+#include "scenes/RankingLock.h"
 
 namespace {
 
@@ -111,23 +112,25 @@ Settings LoadSettings(const std::string& path) {
     std::string bytes, why;
     if (!ReadDataFile(path.c_str(), kMaxSettingsBytes, bytes, why)) {
         if (errno != ENOENT)
-            std::fprintf(stderr, "torvinel: cannot read the settings %s (%s); playing on the defaults\n", path.c_str(),
-                         why.c_str());
+            Say("cannot read the settings %s (%s); playing on the defaults\n", path.c_str(), why.c_str());
         return settings;
     }
     if (!ParseSettings(bytes, settings, why))
-        std::fprintf(stderr, "torvinel: the settings %s are not the game's (%s); playing on the defaults\n",
-                     path.c_str(), why.c_str());
+        Say("the settings %s are not the game's (%s); playing on the defaults\n", path.c_str(), why.c_str());
     return settings;
 }
 
 bool SaveSettingsIfChanged(const std::string& path, const Settings& now, Settings& onDisk) {
     if (path.empty() || now == onDisk) return true;
+    // Saved as the ranking is: a file of this copy's beside it, written whole, synced and renamed
+    // into place, so the old settings or the new ones stand under the name, never half of either.
     std::string failure;
-    if (!ReplaceFileWhole(path, SettingsText(now), failure)) {
-        std::fprintf(stderr, "torvinel: cannot save the settings %s (%s)\n", path.c_str(), failure.c_str());
+    Staged staged;
+    if (!Stage(path, path, SettingsText(now), staged, failure) || !Commit(staged, failure)) {
+        Say("cannot save the settings %s (%s)\n", path.c_str(), failure.c_str());
         return false;
     }
+    SyncFolderOf(path);
     onDisk = now;
     return true;
 }

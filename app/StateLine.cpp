@@ -9,10 +9,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/Demo.h"
-#include "app/DemoFile.h"
-#include "app/Input.h"
+#include "demo/Demo.h"
+#include "demo/DemoFile.h"
+#include "input/Input.h"
 #include "platform/DataFile.h"
+#include "platform/Say.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -24,8 +25,8 @@ void StateLineStart() {
     if (path == nullptr || path[0] == '\0') return;
     stateFd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     if (stateFd < 0)
-        std::fprintf(stderr, "torvinel: cannot write the state lines \"%s\" (%s); running without them\n", path,
-                     std::strerror(errno));
+        Say("cannot write the state lines \"%s\" (%s); running without them\n", path,
+            std::strerror(errno));
 }
 
 void StateLineTick(long tick, const Scene* scene) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/Say.h"
 #include "render/TextureMath.h"
 
 bool AppendIconCardinals(const cv::Mat& decoded, std::vector<std::uint32_t>& cardinals) {
@@ -46,7 +47,7 @@ std::vector<std::uint32_t> LoadWindowIcon(const std::string& folder) {
         std::string why = "not a picture the window can show";
         if (!DecodeImageFile(path.c_str(), kMaxWindowIconSide, decoded, why, true) ||
             !AppendIconCardinals(decoded, cardinals)) {
-            std::fprintf(stderr, "torvinel: cannot use the window icon \"%s\": %s\n", path.c_str(), why.c_str());
+            Say("cannot use the window icon \"%s\": %s\n", path.c_str(), why.c_str());
         }
     }
     return cardinals;

@@ -7,9 +7,11 @@
 
 #include "app/App.h"
 #include "app/Globals.h"
-#include "app/Input.h"
+#include "app/WindowInput.h"
+#include "input/Input.h"
 #include "app/Settings.h"
 #include "platform/KeyboardFocus.h"
+#include "render/DrawingArea.h"
 #include "scenes/LevelOverlay.h"
 
 namespace {

@@ -9,6 +9,8 @@
 
 #include "audio/SoundEffect.h"
 #include "audio/SoundLevels.h"
+#include "platform/Say.h"
+#include "platform/SdlPart.h"
 
 namespace {
 
@@ -40,19 +42,17 @@ bool AudioDeviceReady() {
     if (state == DeviceState::Open) return true;
     if (state == DeviceState::Failed) return false;
 
-    // SDL would otherwise take over Ctrl-C, and the console game could no longer be interrupted.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Torvinel");
     QuietenAlsa();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "Sound: no audio output (%s); the game runs silently.\n", SDL_GetError());
+    if (!StartSdlPart(SDL_INIT_AUDIO)) {
+        Say("no audio output (%s); the game runs silently.\n", SDL_GetError());
         state = DeviceState::Failed;
         return false;
     }
     Mix_Init(MIX_INIT_MP3);  // loading reports a track that cannot be decoded
     if (Mix_OpenAudio(kRate, MIX_DEFAULT_FORMAT, kChannels, kBufferFrames) != 0) {
-        std::fprintf(stderr, "Sound: cannot open the audio output (%s); the game runs silently.\n",
-                     Mix_GetError());
+        Say("cannot open the audio output (%s); the game runs silently.\n",
+            Mix_GetError());
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         state = DeviceState::Failed;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/DataFile.h"
+
 namespace {
 
 struct FrameHeader {
@@ -12,10 +14,6 @@ struct FrameHeader {
 };
 
 unsigned Byte(const std::string& bytes, std::size_t at) { return static_cast<unsigned char>(bytes[at]); }
-
-std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
-    return Byte(bytes, at) << 24 | Byte(bytes, at + 1) << 16 | Byte(bytes, at + 2) << 8 | Byte(bytes, at + 3);
-}
 
 // The four header bytes at `at`, or false when they are not a usable MPEG audio frame header.
 bool ReadHeader(const std::string& bytes, std::size_t at, FrameHeader& frame) {
@@ -56,7 +54,8 @@ long DeclaredFrames(const std::string& bytes, std::size_t at, const FrameHeader&
     const std::size_t tag = at + 4 + first.sideInfo;
     if (tag + 12 > at + first.bytes) return -1;
     if (bytes.compare(tag, 4, "Xing") != 0 && bytes.compare(tag, 4, "Info") != 0) return -1;
-    return (BigEndian32(bytes, tag + 4) & 1) != 0 ? static_cast<long>(BigEndian32(bytes, tag + 8)) : -1;
+    const bool counted = (ReadField(bytes, tag + 4, 4, ByteOrder::Big) & 1) != 0;
+    return counted ? static_cast<long>(ReadField(bytes, tag + 8, 4, ByteOrder::Big)) : -1;
 }
 
 }  // namespace

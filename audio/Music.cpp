@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/DataFile.h"
 #include "platform/LibraryNoise.h"
+#include "platform/Say.h"
 
 const char* const kMusicTrackPath = "res/bgm/フライホイール.mp3";
 
@@ -30,12 +31,12 @@ bool ReadPlayableTrack(const char* path, int mediaType, std::string& bytes) {
     std::string why;
     Mp3Shape shape;
     if (!ReadDataFile(path, kMaxMusicBytes, bytes, why)) {
-        std::fprintf(stderr, "Sound: cannot open the music \"%s\" (%s); the game goes on without it.\n",
-                     path, why.c_str());
+        Say("cannot open the music \"%s\" (%s); the game goes on without it.\n",
+            path, why.c_str());
         return false;
     }
     if (mediaType == MediaMp3 && !ScanMp3(bytes, shape, why)) {
-        std::fprintf(stderr, "Sound: the music \"%s\" %s; the game goes on without it.\n", path, why.c_str());
+        Say("the music \"%s\" %s; the game goes on without it.\n", path, why.c_str());
         bytes.clear();
         return false;
     }
@@ -89,8 +90,8 @@ void MusicPlayer::Open() {
         music = Mix_LoadMUS_RW(SDL_RWFromConstMem(trackBytes.data(), static_cast<int>(trackBytes.size())), 1);
     });
     if (music == nullptr) {
-        std::fprintf(stderr, "Sound: cannot decode the music \"%s\" (%s); the game goes on without it.\n",
-                     kMusicTrackPath, WithLibraryWords(Mix_GetError(), said).c_str());
+        Say("cannot decode the music \"%s\" (%s); the game goes on without it.\n",
+            kMusicTrackPath, WithLibraryWords(Mix_GetError(), said).c_str());
         trackBytes.clear();
     }
 }

@@ -10,6 +10,7 @@
 #include "audio/AudioDevice.h"
 #include "platform/DataFile.h"
 #include "platform/LibraryNoise.h"
+#include "platform/Say.h"
 
 namespace {
 
@@ -37,26 +38,20 @@ Mix_Chunk* FindOrLoad(const char* path) {
     Mix_Chunk* chunk = nullptr;
     std::string bytes, why;
     if (!ReadDataFile(path, kMaxEffectBytes, bytes, why)) {
-        std::fprintf(stderr, "Sound: cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
+        Say("cannot open \"%s\" (%s); the game goes on without it.\n", path, why.c_str());
     } else if (!WavDataWhole(bytes, why)) {
-        std::fprintf(stderr, "Sound: the sound \"%s\" %s; the game goes on without it.\n", path, why.c_str());
+        Say("the sound \"%s\" %s; the game goes on without it.\n", path, why.c_str());
     } else {
         // The chunk keeps its own decoded copy; the file's bytes can go afterwards.
         const std::string said = CaptureStderr([&] {
             chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
         });
         if (chunk == nullptr)
-            std::fprintf(stderr, "Sound: cannot decode \"%s\" (%s); the game goes on without it.\n", path,
-                         WithLibraryWords(Mix_GetError(), said).c_str());
+            Say("cannot decode \"%s\" (%s); the game goes on without it.\n", path,
+                WithLibraryWords(Mix_GetError(), said).c_str());
     }
     cache.push_back(CachedEffect{path, chunk});
     return chunk;
-}
-
-std::uint32_t LittleEndian32(const std::string& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
 }
 
 }  // namespace
@@ -66,7 +61,7 @@ bool WavDataWhole(const std::string& bytes, std::string& why) {
     // Chunks of an id, a little-endian length and that many bytes, padded to an even length.
     std::size_t at = 12;
     while (at + 8 <= bytes.size()) {
-        const std::uint32_t length = LittleEndian32(bytes, at + 4);
+        const std::uint32_t length = ReadField(bytes, at + 4, 4, ByteOrder::Little);
         const std::size_t held = bytes.size() - (at + 8);
         if (bytes.compare(at, 4, "data") == 0) {
             if (held == 0) break;

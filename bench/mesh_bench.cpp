@@ -12,8 +12,6 @@
 
 namespace {
 
-void SilentCut(const char*) {}
-
 // A tilted blade plane through the origin, as the player's blade usually meets a gem.
 constexpr Vec3 kCut0 = {0.0f, 0.0f, 0.0f};
 constexpr Vec3 kCut1 = {0.2f, 0.15f, 1.0f};
@@ -93,8 +91,6 @@ BladeGeometry BladeAt(float y) {
 // gem is cut once on its way down, so the average includes the cuts; state.range(0) = 0
 // keeps the blade out of reach.
 void BM_AdvanceAndCutFullField(benchmark::State& state) {
-    const CutSoundFn savedSound = cutSoundPlayer;
-    cutSoundPlayer = SilentCut;
     SeedGameRandom(7);
     std::unique_ptr<ModelField> field(PrewarmField());
     for (int i = 0; i < 12000; ++i) AdvanceModels(*field, 0.0f, -0.55f, 0.0f);
@@ -111,7 +107,6 @@ void BM_AdvanceAndCutFullField(benchmark::State& state) {
     }
     state.counters["cutsPerStep"] = benchmark::Counter(static_cast<double>(cuts), benchmark::Counter::kAvgIterations);
     state.counters["models"] = benchmark::Counter(static_cast<double>(models), benchmark::Counter::kAvgIterations);
-    cutSoundPlayer = savedSound;
 }
 BENCHMARK(BM_AdvanceAndCutFullField)->Arg(1)->Arg(0);
 

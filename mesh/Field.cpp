@@ -3,14 +3,12 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "audio/SoundEffect.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Cut.h"
 #include "mesh/Sphere.h"
 #include "mesh/VecMath.h"
 #include "mesh/Random.h"
 
-CutSoundFn cutSoundPlayer = PlaySoundFile;
 
 float spawnTravel = 0.0f;
 
@@ -105,7 +103,6 @@ void AdvanceAndCut(ModelField& field, float dx, float dy, float dz, const BladeG
             field.models.push_back(piece);
             CutModel(*model, blade.cutTriangle[0], blade.cutTriangle[1], blade.cutTriangle[2],
                      *piece, particles);
-            cutSoundPlayer("res/se/cut.wav");
             field.cutCount += 1;
         }
         Move(*model, dx, dy, dz);

@@ -7,17 +7,13 @@
 
 struct ModelField {
     std::vector<Model*> models;  // owned, in insertion order
-    std::int32_t cutCount = 0;   // models cut in the most recent step
+    std::int32_t cutCount = 0;   // models cut in the most recent step (the game plays a sound each)
 
     ModelField() = default;
     ModelField(const ModelField&) = delete;
     ModelField& operator=(const ModelField&) = delete;
     ~ModelField();
 };
-
-// Plays a sound file; the field calls it once per cut. Tests swap it to count the plays.
-using CutSoundFn = void (*)(const char* path);
-extern CutSoundFn cutSoundPlayer;
 
 // An empty field run 300 steps ahead.
 ModelField* PrewarmField();

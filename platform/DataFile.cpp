@@ -112,3 +112,12 @@ void SyncFolderOf(const std::string& path) {
     ::fsync(fd);
     ::close(fd);
 }
+
+std::uint32_t ReadField(const std::string& bytes, std::size_t at, int count, ByteOrder order) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t next = order == ByteOrder::Big ? at + i : at + (count - 1 - i);
+        value = value << 8 | static_cast<unsigned char>(bytes[next]);
+    }
+    return value;
+}

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Say.h"
+
 namespace {
 
 bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
@@ -71,14 +73,13 @@ bool EnterDataFolder(std::string& rankingPath) {
     if (!choice.found || ::chdir(choice.folder.c_str()) != 0) {
         std::string looked;
         for (const DataPlace& place : places) looked += (looked.empty() ? "" : ", ") + place.shown;
-        std::fprintf(stderr, "torvinel: the game's files (res/game) are in none of: %s\n",
-                     looked.c_str());
+        Say("the game's files (res/game) are in none of: %s\n",
+            looked.c_str());
         return false;
     }
     if (choice.installed && choice.rankingPath.empty()) {
-        std::fprintf(stderr,
-                     "torvinel: neither XDG_DATA_HOME nor HOME is set to an absolute path; scores "
-                     "are kept only until the game ends\n");
+        Say("neither XDG_DATA_HOME nor HOME is set to an absolute path; scores "
+            "are kept only until the game ends\n");
     }
     rankingPath = choice.rankingPath;
     return true;

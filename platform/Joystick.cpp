@@ -2,6 +2,8 @@
 
 #include <SDL2/SDL.h>
 
+#include "platform/SdlPart.h"
+
 namespace {
 
 SDL_Joystick* OpenJoystick() {
@@ -10,10 +12,8 @@ SDL_Joystick* OpenJoystick() {
     static SDL_Joystick* stick = nullptr;
     if (!subsystemTried) {
         subsystemTried = true;
-        // SDL would otherwise swallow SIGTERM and SIGINT, and the game could not be stopped.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         // Joysticks are optional; without the subsystem the record simply stays zero.
-        subsystemReady = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+        subsystemReady = StartSdlPart(SDL_INIT_JOYSTICK);
     }
     if (!subsystemReady) return nullptr;
     SDL_JoystickUpdate();

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Input.h"
+#include "input/Input.h"
 
 // Polls joystick 0 into record. With no joystick (or no joystick support) the record is left
 // as it was, which is all zeros until a joystick has answered once.

@@ -12,6 +12,8 @@
 
 #include "platform/DataFile.h"
 #include "platform/KeyboardFocus.h"
+#include "platform/Say.h"
+#include "platform/SdlPart.h"
 
 namespace {
 
@@ -30,12 +32,10 @@ std::vector<SDL_JoystickID> passedOver;
 
 bool PadsReady() {
     static const bool ready = [] {
-        // SDL would otherwise swallow SIGTERM and SIGINT, and the game could not be stopped.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         // The face buttons by where they sit, not by what is printed on them: the bottom one
         // starts a game on a Nintendo pad too (a player's own setting of the hint still wins).
         SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
-        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
+        if (!StartSdlPart(SDL_INIT_GAMECONTROLLER)) return false;
         // The pads are read directly; their events only tell of presses let go before the poll.
         // The controllers' events are made from the joysticks' ones, so both are on.
         SDL_JoystickEventState(SDL_ENABLE);
@@ -121,8 +121,8 @@ void LoadPadMappings(const std::string& path) {
     std::string text, why;
     if (!ReadDataFile(path.c_str(), kMaxMappingBytes, text, why)) {
         if (errno != ENOENT)
-            std::fprintf(stderr, "torvinel: cannot read the controller mappings %s (%s); SDL's own are used\n",
-                         path.c_str(), why.c_str());
+            Say("cannot read the controller mappings %s (%s); SDL's own are used\n",
+                path.c_str(), why.c_str());
         return;
     }
     int bad = 0, firstBad = 0, number = 0, tried = 0, leftOut = 0;
@@ -142,14 +142,14 @@ void LoadPadMappings(const std::string& path) {
         if (bad++ == 0) firstBad = number;
     }
     if (leftOut > 0)
-        std::fprintf(stderr, "torvinel: %s: only the first %d controller mappings are used; %d more are left out\n",
-                     path.c_str(), kMaxMappings, leftOut);
+        Say("%s: only the first %d controller mappings are used; %d more are left out\n",
+            path.c_str(), kMaxMappings, leftOut);
     if (bad == 1)
-        std::fprintf(stderr, "torvinel: %s: line %d is not a controller mapping; it is left out\n", path.c_str(),
-                     firstBad);
+        Say("%s: line %d is not a controller mapping; it is left out\n", path.c_str(),
+            firstBad);
     if (bad > 1)
-        std::fprintf(stderr, "torvinel: %s: %d lines, the first line %d, are not controller mappings; they are left out\n",
-                     path.c_str(), bad, firstBad);
+        Say("%s: %d lines, the first line %d, are not controller mappings; they are left out\n",
+            path.c_str(), bad, firstBad);
 }
 
 void PollPads(KeySet& keys, KeySet& presses) {
@@ -186,6 +186,6 @@ void PollPads(KeySet& keys, KeySet& presses) {
     for (const OpenPad& p : pads) AddPadKeys(ReadPad(p.pad), keys);
     KeySet pressed = PadPressesSincePoll();
     // Asked only while something is held or pressed, so an idle pad costs the X server nothing.
-    if ((AnyDown(keys) || AnyDown(pressed)) && !GameWindowHasKeyboard()) keys = pressed = KeySet{};
+    DropWithoutFocus(keys, &pressed, GameWindowHasKeyboard);
     MergeKeys(presses, pressed);
 }

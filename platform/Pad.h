@@ -4,7 +4,7 @@
 // the game starts or at any moment after.
 #include <string>
 
-#include "app/Input.h"
+#include "input/Input.h"
 
 // Once a tick: opens the pads plugged in since the last poll, closes the ones pulled out (so what
 // they held is let go), sets `keys` to what every open pad holds down, together (AddPadKeys), and

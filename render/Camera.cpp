@@ -2,8 +2,8 @@
 
 #include "render/Camera.h"
 
-#include "app/Globals.h"
 #include "render/CameraMath.h"
+#include "render/DrawingArea.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
 

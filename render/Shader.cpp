@@ -36,7 +36,7 @@ std::string ProgramLog(GLuint program) { return InfoLog(program, glGetProgramiv,
 bool ReadStage(const char* path, std::string& source) {
     std::string why;
     if (ReadDataFile(path, kMaxShaderBytes, source, why)) return true;
-    ReportOnce("torvinel: cannot load shader \"" + std::string(path ? path : "") + "\": " + why);
+    ReportOnce("cannot load shader \"" + std::string(path ? path : "") + "\": " + why);
     return false;
 }
 
@@ -56,7 +56,7 @@ bool CompileSource(GLuint shader, const char* path, const std::string& source) {
     GLint compiled = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled == 0) {
-        ReportOnce("torvinel: shader \"" + std::string(path) + "\" does not compile: " + ShaderLog(shader));
+        ReportOnce("shader \"" + std::string(path) + "\" does not compile: " + ShaderLog(shader));
         return false;
     }
     return true;
@@ -119,7 +119,7 @@ bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const cha
     glLinkProgram(program.program);
     const bool linked = Linked(program.program);
     if (!linked) {
-        ReportOnce("torvinel: shader program \"" + std::string(vertexPath ? vertexPath : "") + "\" + \"" +
+        ReportOnce("shader program \"" + std::string(vertexPath ? vertexPath : "") + "\" + \"" +
                    std::string(fragmentPath ? fragmentPath : "") + "\" does not link: " +
                    ProgramLog(program.program));
     }

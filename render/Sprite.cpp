@@ -2,7 +2,7 @@
 
 #include "render/Sprite.h"
 
-#include "app/Globals.h"
+#include "render/DrawingArea.h"
 #include "render/SpriteMath.h"
 
 namespace {

@@ -26,7 +26,7 @@ void LoadTexture(Texture& texture, const char* path, int rows, ColorKey key) {
     if (!LoadKeyedImage(path, maxSide > 0 ? maxSide : 1024, key, image, why)) {
         // The game goes on: an unloaded texture is simply not drawn, and a texture loaded on an
         // earlier visit keeps its old picture.
-        ReportOnce("torvinel: cannot load image \"" + std::string(path ? path : "") + "\": " + why);
+        ReportOnce("cannot load image \"" + std::string(path ? path : "") + "\": " + why);
         return;
     }
 

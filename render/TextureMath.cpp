@@ -86,12 +86,6 @@ bool MakeKeyedImage(const cv::Mat& decoded, ColorKey key, KeyedImage& out, std::
 
 namespace {
 
-std::uint32_t BigEndian(const std::string& bytes, std::size_t at, int count) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
 const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 
 bool IsPng(const std::string& bytes) { return bytes.compare(0, 8, kPngSignature, 8) == 0; }
@@ -106,7 +100,7 @@ enum class PngShape { Whole, NoEndChunk, CutShort };
 PngShape PngChunks(const std::string& bytes) {
     std::size_t at = 8;
     while (at + 8 <= bytes.size()) {
-        const unsigned long long chunkEnd = at + 12ULL + BigEndian(bytes, at, 4);
+        const unsigned long long chunkEnd = at + 12ULL + ReadField(bytes, at, 4, ByteOrder::Big);
         if (chunkEnd > bytes.size()) return PngShape::CutShort;
         if (bytes.compare(at + 4, 4, "IEND") == 0) return PngShape::Whole;
         at = static_cast<std::size_t>(chunkEnd);
@@ -132,11 +126,11 @@ bool JpegSize(const std::string& bytes, long long& width, long long& height) {
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
             if (at + 9 > bytes.size()) return false;
-            height = BigEndian(bytes, at + 5, 2);
-            width = BigEndian(bytes, at + 7, 2);
+            height = ReadField(bytes, at + 5, 2, ByteOrder::Big);
+            width = ReadField(bytes, at + 7, 2, ByteOrder::Big);
             return true;
         }
-        at += 2 + BigEndian(bytes, at + 2, 2);
+        at += 2 + ReadField(bytes, at + 2, 2, ByteOrder::Big);
     }
     return false;
 }
@@ -146,8 +140,8 @@ bool JpegSize(const std::string& bytes, long long& width, long long& height) {
 bool PictureSize(const std::string& bytes, long long& width, long long& height) {
     if (IsPng(bytes)) {
         if (bytes.size() < 24 || bytes.compare(12, 4, "IHDR") != 0) return false;
-        width = BigEndian(bytes, 16, 4);
-        height = BigEndian(bytes, 20, 4);
+        width = ReadField(bytes, 16, 4, ByteOrder::Big);
+        height = ReadField(bytes, 20, 4, ByteOrder::Big);
         return true;
     }
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") == 0) return JpegSize(bytes, width, height);

@@ -1,16 +1,12 @@
 #include "scene/Scene.h"
 
 #include <GL/glew.h>
-#include <cstdlib>
 
-#include "app/Input.h"
-#include "app/Profile.h"
-#include "audio/Music.h"
+#include "input/Input.h"
 #include "platform/GlContext.h"
-#include "render/Registry.h"
 
 Scene* currentScene = nullptr;
-int (*quitStatus)() = nullptr;
+bool leaveAsked = false;
 
 namespace {
 
@@ -46,35 +42,9 @@ void CheckStream(SceneCheck& check, const char* scene, int angle, float orbitSpe
     check.field = field;
 }
 
-void EscapeCheck() {
-    if (KeyHeld(27)) std::exit(quitStatus != nullptr ? quitStatus() : 0);
-}
-
-void StartScenes(bool withMusic) {
-    static bool glewReady = false;
-    if (!glewReady) {
-        glewReady = true;
-        glewInit();
-    }
-    ProfileWatchShaderBuilds();
-    if (withMusic) {
-        const double musicStart = ProfileNowMs();
-        MusicPlayer* music = Registry<MusicPlayer>().Create("BGM");
-        music->Open();
-        music->lengthSeconds = 68;
-        music->Play();
-        ProfilePhase("music", musicStart);
-    }
-
-    auto context = std::make_shared<SceneContext>();
-    // Start-up is measured in two parts: the first title scene (tube, field and its warm-up) and
-    // its Init (every picture and shader).
-    const double buildStart = ProfileNowMs();
-    Scene* first = MakeFirstScene(context);
-    ProfilePhase("scene_build", buildStart);
-    const double initStart = ProfileNowMs();
-    StartScenesWith(first);
-    ProfilePhase("scene_init", initStart);
+bool EscapeCheck() {
+    if (KeyHeld(27)) leaveAsked = true;
+    return leaveAsked;
 }
 
 void StartScenesWith(Scene* first) {
@@ -96,6 +66,4 @@ void StepScenes() {
     SwitchScenes();
     if (currentScene == nullptr) return;
     currentScene->Update();
-    // Tests run scenes without the music; the game always has it after start-up.
-    if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->RestartIfEnded();
 }

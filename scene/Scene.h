@@ -1,6 +1,8 @@
 #pragma once
-// The scene cycle: title, game, ranking, title... One scene is current; it asks for the switch by
-// setting `finished`, and the next tick builds its successor.
+// The scene base and the switching between scenes. One scene is current; it asks for the switch
+// by setting `finished`, and the next tick builds its successor. Which scenes there are (scenes/),
+// and starting, ticking and leaving the game (app/), are above this folder; it uses mesh/, render/
+// and platform/ and input/ only.
 #include <map>
 #include <memory>
 #include <string>
@@ -53,30 +55,18 @@ public:
     std::shared_ptr<SceneContext> context;
 };
 
-// Escape held across a tick boundary ends the program, with the status quitStatus gives (0 when
-// it is unset). The app sets it to finish what it has under way first: a demo being played back
-// compares its last scores and may end with a status of its own.
-void EscapeCheck();
-extern int (*quitStatus)();
+// Escape held across a tick boundary asks to leave: true, and `leaveAsked` is set for the tick to
+// read once the step is over. The scene's Update stops there: nothing after it counts any more.
+bool EscapeCheck();
+extern bool leaveAsked;
 
 extern Scene* currentScene;
-
-// Starts the music (unless asked to stay silent), makes the shared context and the first title
-// scene, and runs its Init.
-void StartScenes(bool music = true);
 
 // Installs `first` as the current scene and runs its Init (tests start the cycle this way).
 void StartScenesWith(Scene* first);
 
-// Once per tick: switch if the current scene has finished, run its Update, keep the music looping.
+// Once per tick: switch if the current scene has finished, then run its Update.
 void StepScenes();
 
 // The first half of StepScenes: the switch, if the current scene has finished.
 void SwitchScenes();
-
-// Makes the game's first scene; defined with the title scene.
-Scene* MakeFirstScene(std::shared_ptr<SceneContext> context);
-
-// At exit, after the last scene: frees the tube and the falling field (with its gems) that the
-// first scene made for all of them. Defined with the title scene.
-void FreeSharedStream();

@@ -2,7 +2,8 @@
 
 #include <GL/glew.h>
 
-#include "app/Input.h"
+#include "audio/SoundEffect.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
@@ -13,9 +14,11 @@
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
 #include "scenes/Pause.h"
+#include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
 
 float GameScene::orbitSpeed = 0.0f;
+CutSoundFn cutSoundPlayer = PlaySoundFile;
 
 const Vec3 BladeTemplate[6] = {
     {0.0f, 0.0f, 1.0f}, {0.0f, 4.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
@@ -152,13 +155,14 @@ void GameScene::Update() {
     const GameKeys keys = ReadGameKeys();
     // p ends the game, paused or not; the rest of a tick that is not paused still plays out.
     if (keys.pNew) finished = true;
-    EscapeCheck();
+    if (EscapeCheck()) return;
     paused = NextPaused(paused, keys.pauseNew, keys.focusLost);
     if (paused) return;
     const double streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);
+    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer("res/se/cut.wav");
     if (CountCuts(timeLeft, score, field->cutCount)) finished = true;
     shake = TimeShake(timeLeft);
 }
@@ -189,5 +193,7 @@ void GameScene::Check(SceneCheck& check) const {
 }
 
 Scene* GameScene::NextScene() {
+    // The game's end: its score is ranked at once and saved beside the game.
+    RankScore(score);
     return new RankingScene(context, surface, field, score, angle);
 }

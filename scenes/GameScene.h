@@ -46,6 +46,11 @@ double StreamSpeed(float lift);
 // The field's downward step for a stream speed (ten times the scroll, rounded to float).
 float FieldStepY(double streamSpeed);
 
+// Plays a sound file; the game calls it once for every cut of the tick. Tests and the timedemo
+// swap it to count the plays or to stay silent.
+using CutSoundFn = void (*)(const char* path);
+extern CutSoundFn cutSoundPlayer;
+
 // Books a tick's cuts: 40 ticks and a point each, then the tick's cost. True once time is out.
 bool CountCuts(int& timeLeft, int& score, int cuts);
 

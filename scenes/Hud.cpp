@@ -4,12 +4,12 @@
 
 #include <cstdlib>
 
-#include "app/Globals.h"
+#include "mesh/Random.h"
+#include "render/DrawingArea.h"
 #include "render/Registry.h"
 #include "render/Sprite.h"
 #include "render/Texture.h"
 #include "scenes/ResourceNames.h"
-#include "mesh/Random.h"
 
 int DigitCell(int q) {
     const int digit = ((q % 10) + 10) % 10;

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "app/Globals.h"
+#include "render/DrawingArea.h"
 #include "render/Sprite.h"
 #include "scenes/Hud.h"
 

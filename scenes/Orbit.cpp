@@ -1,6 +1,6 @@
 #include "scenes/Orbit.h"
 
-#include "app/Input.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "render/CameraMath.h"
 #include "render/MeshDraw.h"

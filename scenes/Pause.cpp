@@ -1,6 +1,6 @@
 #include "scenes/Pause.h"
 
-#include "app/Globals.h"
+#include "render/DrawingArea.h"
 #include "render/Sprite.h"
 #include "scenes/Hud.h"
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/DataFile.h"
+#include "platform/Say.h"
 
 int RankingTable[kRankingSlots];
 
@@ -119,7 +120,7 @@ std::string RankingText(const int* table, std::size_t count) {
 void LoadRankingFrom(const char* path) {
     std::string problem;
     ReadRanking(path, RankingTable, problem);
-    if (!problem.empty()) std::fprintf(stderr, "torvinel: %s\n", problem.c_str());
+    if (!problem.empty()) Say("%s\n", problem.c_str());
 }
 
 void SetRankingPath(const std::string& path) { RankingPathStorage() = path; }

@@ -21,178 +21,11 @@
 #include <vector>
 
 #include "platform/DataFile.h"
+#include "platform/Say.h"
 #include "scenes/RankingJournal.h"
-
-RankingSaveHook rankingBeforeRename = nullptr;
+#include "scenes/RankingLock.h"
 
 namespace {
-
-// Every file the game writes beside the ranking gets the game's own mode, never one found there
-// or behind a link that stood in the ranking's place.
-constexpr mode_t kFileMode = 0644;
-
-// Makes every missing folder above the file, private to the player as per-user data should be.
-bool MakeParentFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
-
-// A failed step in a few words, "create failed: Permission denied"; safe on the save's worker
-// thread, unlike strerror.
-std::string Failed(const char* step, int error) {
-    char buffer[128];
-    return std::string(step) + " failed: " + ::strerror_r(error, buffer, sizeof buffer);
-}
-
-// Keeps a damaged ranking as "<path>.damaged", in place of any older copy, before a save
-// replaces it: the scores past the damage can then be mended by hand. A hard link costs nothing
-// whatever the file's size and leaves the ranking in place should the save fail; where links
-// are not allowed the file is moved aside. Says in a few words what became of it.
-std::string KeepDamaged(const std::string& path) {
-    const std::string copy = path + ".damaged";
-    ::unlink(copy.c_str());
-    if (::link(path.c_str(), copy.c_str()) == 0 || std::rename(path.c_str(), copy.c_str()) == 0)
-        return "the file as it was is kept as " + copy;
-    return "the file as it was could not be kept (" + Failed("link", errno) + ")";
-}
-
-// The advisory lock that makes a save's read, merge and rename one step against other copies of
-// the game using the same ranking. It is taken on "<path>.lock", never on the ranking itself: a
-// save renames a new file over the ranking, and a lock held on the old file would not stop a
-// second game that opens the new one. flock, not fcntl: its lock belongs to this open file alone
-// and goes with it, even when the game is killed mid-save. The lock file stays (an empty file):
-// removing it would let two games lock two different files of one name. A lock that cannot be
-// taken fails the save: saving without it could lose another copy's score.
-class RankingLock {
-public:
-    explicit RankingLock(const std::string& path) {
-        const std::string lockPath = path + ".lock";
-        // Non-blocking open: a FIFO planted under that name must not hang the save.
-        fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, kFileMode);
-        // Another game holds it for its save, which a slow disk can stretch to seconds. Nothing
-        // waits on this thread, so it simply waits its turn, however long that takes.
-        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd_);
-            fd_ = -1;
-            errno = error;
-        }
-        if (fd_ < 0) failure_ = Failed("lock", errno);
-    }
-    ~RankingLock() {
-        if (fd_ >= 0) ::close(fd_);  // releases the lock
-    }
-    RankingLock(const RankingLock&) = delete;
-    RankingLock& operator=(const RankingLock&) = delete;
-    // Empty when the lock is held.
-    const std::string& Failure() const { return failure_; }
-
-private:
-    int fd_ = -1;
-    std::string failure_;
-};
-
-// A file written whole beside its final name and synced, waiting for its rename.
-struct Staged {
-    std::string path, temp;
-};
-
-// Writes bytes for `target` to a new file of this copy's beside the ranking at path,
-// "<path>.new.<writer>.XXXXXX", created afresh, so that no other save, of this copy or another,
-// ever writes through it and nothing else standing beside the ranking is ever written to. False
-// with `failure` set, leaving nothing.
-bool Stage(const std::string& path, const std::string& target, const std::string& bytes, Staged& staged,
-           std::string& failure) {
-    if (!MakeParentFolders(path)) {
-        failure = Failed("mkdir", errno);
-        return false;
-    }
-    staged.path = target;
-    staged.temp = path + ".new." + OwnWriterTag() + ".XXXXXX";
-    const int fd = ::mkostemp(&staged.temp[0], O_CLOEXEC);
-    if (fd < 0) {
-        failure = Failed("create", errno);
-        return false;
-    }
-    ::fchmod(fd, kFileMode);
-    const char* failedStep = nullptr;
-    int error = 0;
-    if (!WriteWhole(fd, bytes.data(), bytes.size())) {
-        failedStep = "write";
-        error = errno;
-    } else if (::fsync(fd) != 0) {
-        failedStep = "sync";
-        error = errno;
-    }
-    if (::close(fd) != 0 && failedStep == nullptr) {
-        failedStep = "close";
-        error = errno;
-    }
-    if (failedStep == nullptr) return true;
-    ::unlink(staged.temp.c_str());
-    failure = Failed(failedStep, error);
-    return false;
-}
-
-// The ranking's new table, staged; the test seam has its say last.
-bool StageRanking(const std::string& path, const int* table, Staged& staged, std::string& failure) {
-    if (!Stage(path, path, RankingText(table), staged, failure)) return false;
-    if (rankingBeforeRename == nullptr || rankingBeforeRename(staged.temp.c_str())) return true;
-    ::unlink(staged.temp.c_str());
-    failure = Failed("write", EIO);
-    return false;
-}
-
-bool Commit(const Staged& staged, std::string& failure) {
-    if (std::rename(staged.temp.c_str(), staged.path.c_str()) == 0) return true;
-    failure = Failed("rename", errno);
-    ::unlink(staged.temp.c_str());
-    return false;
-}
-
-// Whether `name` is a temporary file that an earlier version of the game left beside the ranking
-// named `base`: the one fixed "<base>.new", or "<base>.new.XXXXXX" as mkostemp makes it. Those
-// versions wrote them only under the lock, so none is being written while it is held here.
-bool IsEarlierTemporary(const std::string& name, const std::string& base) {
-    const std::string prefix = base + ".new";
-    if (name == prefix) return true;
-    return name.size() == prefix.size() + 7 && name.compare(0, prefix.size() + 1, prefix + ".") == 0 &&
-           EndsInUniqueSuffix(name);
-}
-
-// Clears what saves of copies since ended left beside the ranking: only with the lock held, only
-// names of exactly a save's own forms, and of those only files whose writer is gone. A living
-// copy's temporary file may be mid-sync, its rename still to come.
-void ClearLeftovers(const std::string& path) {
-    const std::string base = BaseName(path), prefix = TemporaryPrefix(path);
-    DIR* folder = ::opendir(FolderOf(path).c_str());
-    if (folder == nullptr) return;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string writer = WriterOf(entry->d_name, prefix);
-        if (writer.empty() ? IsEarlierTemporary(entry->d_name, base) : WriterGone(writer))
-            ::unlinkat(::dirfd(folder), entry->d_name, 0);
-    }
-    ::closedir(folder);
-}
-
-// A save killed between its rename and its journals' removal left its note: when the ranking
-// holds the table it noted, those journals are in it already. Otherwise the rename never
-// happened and they wait for this save like any other.
-void MendInterruptedMerge(const std::string& path) {
-    int noted[kRankingSlots], table[kRankingSlots];
-    std::vector<std::string> journals;
-    std::string problem;
-    if (ReadMergeNote(path, noted, journals) && ReadRanking(path.c_str(), table, problem) == LoadResult::Clean &&
-        std::equal(table, table + kRankingSlots, noted)) {
-        for (const std::string& journal : journals) ::unlink(journal.c_str());
-    }
-    ::unlink(MergeNotePath(path).c_str());
-}
 
 std::string ScoresText(const std::vector<int>& scores) {
     std::string text = scores.size() == 1 ? "the score " : "the scores ";
@@ -202,7 +35,7 @@ std::string ScoresText(const std::vector<int>& scores) {
 
 std::string NotSaved(const std::string& path, const std::string& failure, const std::vector<int>& scores,
                      std::size_t journals) {
-    std::string line = "torvinel: could not save the ranking to " + path + " (" + failure + "); the previous file is kept";
+    std::string line = std::string(kSayPrefix) + "could not save the ranking to " + path + " (" + failure + "); the previous file is kept";
     if (!scores.empty())
         line += ", and " + ScoresText(scores) + (scores.size() == 1 ? " is" : " are") +
                 " not saved yet: the next game's end or leaving tries again";
@@ -255,7 +88,7 @@ Waiting ReadWaiting(const std::string& path) {
 
 std::string MergedLine(const std::string& path, const Waiting& waiting) {
     const std::size_t n = waiting.scores.size();
-    std::string line = "torvinel: merged " + std::to_string(n) + " waiting score" + (n == 1 ? "" : "s") +
+    std::string line = kSayPrefix + std::string("merged ") + std::to_string(n) + " waiting score" + (n == 1 ? "" : "s") +
                        " into the ranking " + path + " from ";
     for (std::size_t i = 0; i < waiting.journals.size(); ++i) line += (i > 0 ? ", " : "") + waiting.journals[i];
     return line + waiting.problems + "\n";
@@ -294,7 +127,7 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     int table[kRankingSlots], written[kRankingSlots];
     std::string problem;
     if (ReadRanking(path.c_str(), table, problem) == LoadResult::Damaged) problem += "; " + KeepDamaged(path);
-    if (!problem.empty()) said += "torvinel: " + problem + "\n";
+    if (!problem.empty()) said += kSayPrefix + problem + "\n";
     std::copy(table, table + kRankingSlots, written);
     for (int score : waiting.scores) InsertInto(written, score);
     for (int score : scores) InsertInto(written, score);
@@ -394,9 +227,9 @@ std::string KeepWaiting(const std::string& path, const std::vector<int>& scores)
     if (kept) SyncFolderOf(path);
     const std::string what = ScoresText(scores);
     if (kept)
-        return "torvinel: leaving before the ranking " + path + " was saved: " + what + " waits in " +
+        return kSayPrefix + std::string("leaving before the ranking ") + path + " was saved: " + what + " waits in " +
                journal.path + " for the next start\n";
-    return "torvinel: leaving before the ranking " + path + " was saved, and " + what +
+    return kSayPrefix + std::string("leaving before the ranking ") + path + " was saved, and " + what +
            " could not be kept beside it either (" + failure + "); it is lost\n";
 }
 
@@ -406,13 +239,6 @@ void Say(const std::string& lines) {
 }
 
 }  // namespace
-
-bool ReplaceFileWhole(const std::string& path, const std::string& bytes, std::string& failure) {
-    Staged staged;
-    if (!Stage(path, path, bytes, staged, failure) || !Commit(staged, failure)) return false;
-    SyncFolderOf(path);
-    return true;
-}
 
 bool SaveRankingTo(const char* path) {
     std::string failure;

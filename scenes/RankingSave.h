@@ -12,8 +12,6 @@
 // stays on the board and in the queue for the next game's end, or for leaving. Leaving waits a
 // few seconds for the saves; what is still waiting then goes to a journal beside the ranking
 // (see RankingJournal.h), which the next save of any copy merges under the lock.
-#include <string>
-
 #include "scenes/RankingFile.h"
 
 // One finished game: the score joins RankingTable (the board shows it from its first frame) and
@@ -46,11 +44,6 @@ inline constexpr int kExitSaveWaitMs = 5000;
 // temporary file of its own renamed into place; true when the file was replaced, and one line
 // on stderr when not.
 bool SaveRankingTo(const char* path);
-
-// Replaces the file at path by `bytes` the way the ranking is saved: a temporary file of this
-// copy's beside it, written whole, synced and renamed into place, so a reader sees the old file or
-// the new one, never half of one. False with `failure` in a few words ("write: No space left").
-bool ReplaceFileWhole(const std::string& path, const std::string& bytes, std::string& failure);
 
 // Called with the ranking's temporary file, written and synced, just before it is renamed over
 // the ranking (and, in a queued save, with the lock held); returning false fails the save. Null

@@ -5,28 +5,22 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Globals.h"
-#include "app/Input.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
+#include "render/DrawingArea.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
 #include "render/Sprite.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
-#include "scenes/RankingSave.h"
+#include "scenes/RankingFile.h"
 #include "scenes/ResourceNames.h"
 #include "scenes/TitleScene.h"
 
 float RankingScene::orbitSpeed = 0.0f;
-
-RankingBoard::RankingBoard(int score_) {
-    score = score_;
-    slideIn = 300;
-    RankScore(score);
-}
 
 bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed) {
     if (!spaceNewlyPressed) {
@@ -80,7 +74,7 @@ RankingScene::RankingScene(std::shared_ptr<SceneContext> context, Surface* surfa
                            ModelField* field_, int score, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {
     bannerTimer = kBannerStart;
-    board = new RankingBoard(score);
+    board = new RankingBoard{score, 300};
 }
 
 RankingScene::~RankingScene() {
@@ -94,7 +88,7 @@ void RankingScene::Init() {
 }
 
 void RankingScene::Update() {
-    EscapeCheck();
+    if (EscapeCheck()) return;
     UpdateOrbit(orbitSpeed, angle);
     if (StepBannerTimer(bannerTimer, KeyNewlyPressed(' '))) finished = true;
     // The rows slide in as the board shows: by the tick, not by the drawing, so a window redrawn

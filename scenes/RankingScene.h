@@ -1,6 +1,6 @@
 #pragma once
-// After each game: the score is ranked and saved, a "finish" banner slides across, then the
-// eight best scores slide in from the right. Space, or a long wait, returns to the title.
+// After each game (whose end has ranked and saved its score): a "finish" banner slides across,
+// then the eight best scores slide in from the right. Space, or a long wait, returns to the title.
 #include <memory>
 
 #include "scene/Scene.h"
@@ -10,10 +10,7 @@ struct ModelField;
 
 struct RankingBoard {
     int score = 0;      // the game just played
-    int slideIn = 300;  // shrinks by 2 per drawing; moves the rows in from the right
-
-    // Ranks the score: into the table at once, into the file by a save running beside the game.
-    explicit RankingBoard(int score);
+    int slideIn = 300;  // shrinks by 2 per tick; moves the rows in from the right
 };
 
 void DrawRankingBoard(const RankingBoard& board);

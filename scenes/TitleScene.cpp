@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include "app/Globals.h"
-#include "app/Input.h"
 #include "audio/SoundEffect.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
 #include "render/Camera.h"
+#include "render/DrawingArea.h"
 #include "render/MeshDraw.h"
 #include "render/Registry.h"
 #include "render/Shader.h"
@@ -116,7 +116,7 @@ void TitleScene::Init() {
 
 void TitleScene::Update() {
     UpdateOrbit(orbitSpeed, angle);
-    EscapeCheck();
+    if (EscapeCheck()) return;
     if (KeyNewlyPressed(' ')) finished = true;
     StepRestingStream(*surface, *field);
 }

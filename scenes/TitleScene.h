@@ -32,6 +32,13 @@ public:
     static float orbitSpeed;
 };
 
+// Makes the game's first scene: a title that makes the tube and the field every scene shares.
+Scene* MakeFirstScene(std::shared_ptr<SceneContext> context);
+
+// At exit, after the last scene: frees the tube and the falling field (with its gems) that the
+// first scene made for all of them.
+void FreeSharedStream();
+
 // How many steps the first title runs the field ahead: t from 0 by the float 0.05 while t < 600.
 int WarmUpStepCount();
 

@@ -11,6 +11,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DemoPlayer.h"
+#include "demo/TimeDemo.h"
 #include "platform/DataFile.h"
 #include "scenes/RankingFile.h"
 

@@ -90,7 +90,7 @@ check "--help without a display prints the usage with keys and where scores live
 "$game" --frobnicate >/dev/null 2>"$E2E_WORK/bad.err"
 status=$?
 check "an unknown option exits with 2 (got $status), names it first, then gives the usage" \
-  test "$status" = 2 -a "$(head -n 1 "$E2E_WORK/bad.err")" = "torvinel-windowed: unknown option '--frobnicate'" \
+  test "$status" = 2 -a "$(head -n 1 "$E2E_WORK/bad.err")" = "torvinel: unknown option '--frobnicate'" \
   -a "$(sed -n 2p "$E2E_WORK/bad.err" | cut -d ' ' -f 1-5)" = "Usage: torvinel-windowed [--help | --version"
 env -u DISPLAY "$game" >/dev/null 2>"$E2E_WORK/nodisplay.err"
 status=$?

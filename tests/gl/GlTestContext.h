@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/Globals.h"
+#include "render/DrawingArea.h"
 
 namespace gltest {
 

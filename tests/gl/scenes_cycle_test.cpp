@@ -11,8 +11,8 @@
 #include "GlTestContext.h"
 #include "TestSupport.h"
 #include "VirtualPad.h"
-#include "app/Demo.h"
-#include "app/Input.h"
+#include "app/Game.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "platform/Pad.h"
@@ -34,11 +34,9 @@ void ClearKeys() { std::memset(&Input(), 0, sizeof(InputState)), ReleaseAllKeys(
 
 // One tick as the game's timer runs it, with the keyboard's and the pads' keys; one display.
 void Tick() {
-    ApplySavedRanking();
+    static Game game;
     PollPads(PadKeys(), KeyPresses());
-    GatherInput(TickKeys());
-    StepScenes();
-    CopyInputHistory();
+    RunGameTick(game, TickKeys());
 }
 void Frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);

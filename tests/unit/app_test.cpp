@@ -9,9 +9,9 @@
 
 #include "TestSupport.h"
 #include "VirtualPad.h"
-#include "app/DemoFile.h"
-#include "app/Input.h"
 #include "app/Tick.h"
+#include "app/WindowInput.h"
+#include "demo/DemoFile.h"
 #include "platform/Clock.h"
 #include "platform/Joystick.h"
 #include "platform/Pad.h"

@@ -13,9 +13,10 @@
 #include <regex>
 
 #include "TestSupport.h"
-#include "app/Demo.h"
 #include "app/DemoPlayer.h"
-#include "app/Input.h"
+#include "app/Game.h"
+#include "demo/Demo.h"
+#include "input/Input.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
 #include "scene/Scene.h"
@@ -43,7 +44,7 @@ const std::string kTitle = "check title angle=0 speed=0 gems=3 field=10325400 ru
 struct RoundScene : Scene {
     explicit RoundScene(int round) : Scene(std::make_shared<SceneContext>()), round(round) {}
     void Update() override {
-        EscapeCheck();
+        if (EscapeCheck()) return;
         if (ArrowHeld(ArrowLeft)) ++angle;
         score += GameRandom() % 3;
         if (KeyNewlyPressed(' ')) finished = true;
@@ -77,14 +78,18 @@ void ScriptedStep() {
     if (meddle != nullptr) meddle(now, true);
 }
 
-// Plays ticks as the game does, through DemoTick, until `ticks` (or, in playback, the demo's end).
+// Plays ticks as the game does, through its tick, until `ticks` (or, in playback, the demo's end).
 void PlayTicks(DemoRun& run, long ticks) {
+    Game game;
+    game.demo = std::move(run);
+    game.step = ScriptedStep;
     KeySet live{};
-    for (; run.tick < ticks && (run.mode == DemoMode::Record || !DemoPlayedOut(run)); CopyInputHistory()) {
-        now = run.tick;
-        if (press != nullptr) press(run.tick, live);
-        DemoTick(run, live, ScriptedStep);
+    for (TickOutcome outcome = TickOutcome::Stepped; game.demo.tick < ticks && outcome != TickOutcome::DemoEnded;) {
+        now = game.demo.tick;
+        if (press != nullptr) press(now, live);
+        outcome = RunGameTick(game, live);
     }
+    run = std::move(game.demo);
 }
 
 // Each run starts as the game starts: the table, the stream, and a first scene.
@@ -297,13 +302,12 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
             EXPECT_NE(said.find("(the play differed on a tick since the last check)"), std::string::npos) << said;
         }
     }
-    // The headless player plays the run as DemoTick did, up to Escape held at its last two ticks,
+    // The headless player plays the run as the game's tick did, up to Escape held at its last two ticks,
     // and a remake of the format 1 demo is the format 2 one.
     const std::size_t last = format2.rfind("\n", format2.size() - 2) + 1;
     const std::string left = format2.substr(0, last) + "460 +escape\n461" + format2.substr(last + 3);
     WriteFile(folder / "left1.demo", "torvinel-demo 1" + std::regex_replace(left.substr(15), std::regex(" run=[0-9a-f]+"), ""));
     DemoRun again, remade;
-    quitStatus = [] { return 7; };  // the game's own exit, which the headless player must not reach
     ASSERT_TRUE(LoadDemo(again, folder / "left1.demo", why)) << why;
     again.mode = DemoMode::TimeDemo;
     ASSERT_TRUE(StartRecording(remade, folder / "remade.demo", again.demo.seed, table.data(), "test", why)) << why;
@@ -311,7 +315,7 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     ASSERT_TRUE(FinishRecording(remade, RankingTable, why)) << why;
     const std::string body = ReadFile(folder / "remade.demo");
     EXPECT_EQ(body.substr(body.find("\nseed")), left.substr(left.find("\nseed")));
-    press = nullptr, meddle = nullptr, quitStatus = nullptr;
+    press = nullptr, meddle = nullptr;
     EndHeadlessPlay();
 }
 
@@ -364,8 +368,9 @@ TEST(Demo, EveryTickKeepsSubnormalNumbers) {
     _mm_setcsr(_mm_getcsr() | 0x8040);  // flush to zero, denormals are zero
     static volatile float tiny = FLT_MIN;
     static float half = 0.0f;
-    DemoRun none;
-    DemoTick(none, KeySet{}, [] { half = tiny / 2.0f; });
+    Game game;
+    game.step = [] { half = tiny / 2.0f; };
+    RunGameTick(game, KeySet{});
     EXPECT_NE(half, 0.0f);
 #else
     GTEST_SKIP() << "flush-to-zero is set through SSE's control register here";

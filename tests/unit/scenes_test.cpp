@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/Input.h"
+#include "input/Input.h"
 #include "scenes/GameScene.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"

@@ -1,30 +1,21 @@
 #pragma once
-// Recording a run and playing it back. The app drives it once a tick: the keys of the tick go
-// through it (recorded, or replaced by the recorded ones), and after the scenes have stepped it
-// folds the whole state into a running hash and writes or compares a check of the game's state,
-// the board's ranking table and each game's score. The scenes never know.
+// Recording a run and playing it back (DemoRecorder.cpp, DemoPlayback.cpp); the check of the
+// game's state and its running hash (DemoCheck.h), the file's form (DemoFile.h) and a timedemo's
+// figures (TimeDemo.h) have files of their own. This folder uses the scenes' checks (scene/), the
+// key state (input/), mesh/, render/'s stream and platform/'s files, never app/ or scenes/.
+// The game's tick drives it: the keys of the tick go through it (recorded, or replaced by the
+// recorded ones), and after the scenes have stepped it folds the whole state into a running hash
+// and writes or compares a check of the game's state, the board's ranking table and each game's
+// score. The scenes never know.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/DemoFile.h"
-#include "app/Input.h"
+#include "demo/DemoCheck.h"
+#include "demo/DemoFile.h"
+#include "input/Input.h"
 #include "scene/Scene.h"
-
-// What a check line says of a scene: "game angle=3 speed=0.5 gems=27 field=9c1f2a33 score=2 ...",
-// then in format 2 "run=..." from `run`. The field's figure is a hash of every gem's shape, place
-// and motion, of the pacing of new gems and of the tube's scroll, so the smallest drift shows.
-std::string CheckLine(const SceneCheck& check, int format, std::uint32_t run);
-
-// The running hash after one more tick: everything the field's figure holds, and the view, the
-// blade's corners, every spark and the scene's own counts, byte for byte in one order on every
-// machine. A difference on any tick carries on into every later check.
-std::uint32_t FoldTick(std::uint32_t run, const SceneCheck& check);
-inline constexpr std::uint32_t kRunHashStart = 2166136261u;
-
-// The first thing that differs between two check lines, in words: "score is 5, the recording
-// says 6", or "the game scene, where the recording is in the title scene".
-std::string CheckDifference(const std::string& played, const std::string& recorded);
 
 struct DemoRun {
     DemoMode mode = DemoMode::None;
@@ -83,10 +74,18 @@ const KeySet& DemoTickKeys(DemoRun& run, const KeySet& live);
 // once, on stderr; true while the run is in step.
 bool DemoAfterStep(DemoRun& run, const Scene* scene, int* table);
 
-// One whole tick under a demo (or none): the standard arithmetic, this tick's keys into the key
-// state the scenes read, `step` (the scenes' StepScenes), then DemoAfterStep with the current
-// scene and the board's table. False once a playback has gone out of step.
-bool DemoTick(DemoRun& run, const KeySet& live, void (*step)());
+// The recording's part of a tick: the keys' changes, then after the step the check when `due`,
+// the table when it changed, and about once a second the write.
+void RecordTickKeys(DemoRun& run, const KeySet& live);
+void RecordAfterStep(DemoRun& run, const SceneCheck& check, bool due, const int* table);
+
+inline bool SameTable(const RankingRow& known, const int* table) { return std::equal(known.begin(), known.end(), table); }
+
+inline RankingRow RowOf(const int* table) {
+    RankingRow row{};
+    std::copy(table, table + row.size(), row.begin());
+    return row;
+}
 
 // Playback: true once every recorded tick has been played.
 bool DemoPlayedOut(const DemoRun& run);
@@ -94,19 +93,3 @@ bool DemoPlayedOut(const DemoRun& run);
 // Playback: compares every game's score and the final table with the recording's end. True when
 // the whole run stayed in step; otherwise the report says where it first went out of step.
 bool FinishPlayback(DemoRun& run, const int* table);
-
-// Figures of a timedemo.
-struct TimeDemoFigures {
-    long ticks = 0;
-    double seconds = 0.0;
-    std::vector<double> frameMs;  // one tick, its drawing and the buffer swap, each
-    double cpuMs = 0.0;           // the process's CPU time over the run
-    long pausedTicks = 0;         // ticks of a paused game, passed over without a frame
-};
-
-// The one line a timedemo ends with.
-std::string TimeDemoSummary(const std::string& name, TimeDemoFigures figures, bool inStep,
-                            const std::string& report);
-
-// The exit status of a timedemo that went out of step.
-inline constexpr int kOutOfStepStatus = 3;

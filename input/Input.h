@@ -1,7 +1,9 @@
 #pragma once
-// Input is recorded by the GLUT callbacks and read by the scenes once per tick. A scene never
-// looks at a key byte alone: it asks whether the key is held (down now and at the previous tick)
-// or newly pressed (down now, up at the previous tick).
+// The one key state the scenes read, and the rules that fill it: every source of input (the
+// keyboard, the game controllers, a demo played back) is turned into a KeySet here, once a tick.
+// A scene never looks at a key byte alone: it asks whether the key is held (down now and at the
+// previous tick) or newly pressed (down now, up at the previous tick). This folder uses nothing
+// of the game's other folders: the window's callbacks and the platform's readings come to it.
 #include <cstdint>
 
 enum Arrow { ArrowUp = 0, ArrowDown = 1, ArrowRight = 2, ArrowLeft = 3 };
@@ -127,18 +129,19 @@ bool AnyKeyDown();
 // releases of the keys still held go to another window and never arrive here.
 void ReleaseAllKeys();
 
-// GLUT callbacks; they only record, into KeyboardKeys() and KeyPresses(). A key's press sets the
-// byte of the character it arrives as (with Shift, the upper case); its release lets go of that
-// byte whatever modifiers are down by then.
-void OnKeyDown(unsigned char key, int x, int y);
-void OnKeyUp(unsigned char key, int x, int y);
-void OnSpecialKeyDown(int key, int x, int y);
-void OnSpecialKeyUp(int key, int x, int y);
-void OnMouse(int button, int state, int x, int y);
-void OnMouseMove(int x, int y);
+// The keyboard's events, as the window's callbacks pass them on; they only record, into
+// KeyboardKeys() and KeyPresses(). A key's press sets the byte of the character it arrives as
+// (with Shift, the upper case); its release lets go of that byte whatever modifiers are down by
+// then. An arrow is its slot (Arrow).
+void PressKey(unsigned char key);
+void ReleaseKey(unsigned char key);
+void PressArrow(int slot);
+void ReleaseArrow(int slot);
 
-// Once a tick: polls the joystick into its record and slots and moves the mouse buttons' history.
-void PollJoystickAndMouse();
+// The focus rule: while another window has the keyboard, nothing `held` holds counts, nor any
+// press since the last tick (`presses`, when given). `hasKeyboard` is asked only while something
+// is down, so an idle game costs the window system nothing.
+void DropWithoutFocus(KeySet& held, KeySet* presses, bool (*hasKeyboard)());
 
 // Window pixels to the virtual 1280 x 720 pointer space of the full-screen game.
 int ScaleMouseX(int windowX, int desktopWidth);

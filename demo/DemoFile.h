@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Input.h"
+#include "input/Input.h"
 
 enum class DemoMode { None, Record, Play, TimeDemo };
 

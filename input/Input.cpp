@@ -1,14 +1,9 @@
-#include "app/Input.h"
-
-#include <GL/freeglut.h>
+#include "input/Input.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <iterator>
-
-#include "app/Globals.h"
-#include "platform/Joystick.h"
 
 InputState& Input() {
     static InputState state{};
@@ -111,9 +106,9 @@ void CopyInputHistory() {
     std::memcpy(in.prevArrows, in.arrows, sizeof in.arrows);
 }
 
-void OnKeyDown(unsigned char key, int, int) { KeyboardKeys().keys[key] = KeyPresses().keys[key] = 1; }
+void PressKey(unsigned char key) { KeyboardKeys().keys[key] = KeyPresses().keys[key] = 1; }
 
-void OnKeyUp(unsigned char key, int, int) {
+void ReleaseKey(unsigned char key) {
     // The release comes translated with the modifiers held at that moment, not at the press: d
     // pressed, Shift pressed, d released arrives as 'D'. A letter's lower case, upper case and
     // control code are one key, so its release lets go of all three; any other key only of itself.
@@ -143,50 +138,20 @@ void ReleaseAllKeys() {
     std::memset(in.arrows, 0, sizeof in.arrows);
 }
 
-namespace {
-
-int ArrowSlot(int glutKey) {
-    switch (glutKey) {
-        case GLUT_KEY_UP: return ArrowUp;
-        case GLUT_KEY_DOWN: return ArrowDown;
-        case GLUT_KEY_RIGHT: return ArrowRight;
-        case GLUT_KEY_LEFT: return ArrowLeft;
-        default: return -1;
-    }
+void PressArrow(int slot) {
+    if (slot >= 0 && slot < 4) KeyboardKeys().arrows[slot] = KeyPresses().arrows[slot] = 1;
 }
 
-void RecordPointer(int x, int y) {
-    MouseState& mouse = Mouse();
-    if (fullScreenMode) {
-        mouse.x = ScaleMouseX(x, screenWidth);
-        mouse.y = ScaleMouseY(y, screenHeight);
-    } else {
-        mouse.x = x;
-        mouse.y = y;
-    }
+void ReleaseArrow(int slot) {
+    if (slot >= 0 && slot < 4) KeyboardKeys().arrows[slot] = 0;
 }
 
-}  // namespace
-
-void OnSpecialKeyDown(int key, int, int) {
-    const int slot = ArrowSlot(key);
-    if (slot >= 0) KeyboardKeys().arrows[slot] = KeyPresses().arrows[slot] = 1;
+void DropWithoutFocus(KeySet& held, KeySet* presses, bool (*hasKeyboard)()) {
+    if (!AnyDown(held) && (presses == nullptr || !AnyDown(*presses))) return;
+    if (hasKeyboard()) return;
+    held = KeySet{};
+    if (presses != nullptr) *presses = KeySet{};
 }
-
-void OnSpecialKeyUp(int key, int, int) {
-    const int slot = ArrowSlot(key);
-    if (slot >= 0) KeyboardKeys().arrows[slot] = 0;
-}
-
-void OnMouse(int button, int state, int x, int y) {
-    RecordPointer(x, y);
-    MouseState& mouse = Mouse();
-    const unsigned char down = state == GLUT_DOWN ? 1 : 0;
-    if (button == GLUT_LEFT_BUTTON) mouse.left = down;
-    if (button == GLUT_RIGHT_BUTTON) mouse.right = down;
-}
-
-void OnMouseMove(int x, int y) { RecordPointer(x, y); }
 
 int ScaleMouseX(int windowX, int desktopWidth) {
     return static_cast<int>(static_cast<float>(windowX) * 1280.0f / static_cast<float>(desktopWidth));
@@ -209,15 +174,4 @@ void ApplyJoystickRecord(JoystickState& state, const JoystickRecord& record) {
         state.prevDirections[slot] = state.directions[slot];
         state.directions[slot] = pushed[slot] ? 1 : 0;
     }
-}
-
-void PollJoystickAndMouse() {
-    JoystickState& joystick = Joystick();
-    joystick.record.size = 52;
-    joystick.record.flags = 255;
-    PollJoystick(joystick.record);
-    ApplyJoystickRecord(joystick, joystick.record);
-    MouseState& mouse = Mouse();
-    mouse.prevLeft = mouse.left;
-    mouse.prevRight = mouse.right;
 }

@@ -1,0 +1,35 @@
+#pragma once
+// The game's tick as one call. Whatever drives the game (the window's timer, a timedemo, the
+// headless demo player, the tests) hands it the player's keys for this tick and acts on what it
+// says happened; nothing inside it leaves the program.
+#include "app/Tick.h"
+#include "demo/Demo.h"
+#include "demo/TimeDemo.h"
+
+// What the game keeps from tick to tick besides the scenes themselves.
+struct Game {
+    TickPacer pacer;
+    DemoRun demo;                 // recording, playing back, or mode None
+    DemoRun* remake = nullptr;    // a second recording that takes the keys the tick plays
+    void (*step)() = StepScenes;  // the scenes' step; the window times it, tests wrap it
+    bool escapeBefore = false;    // playback: the player's own Escape at the previous tick
+    TimeDemoFigures figures;
+    double timeDemoStartMs = 0.0, timeDemoCpuStartMs = 0.0;
+};
+
+enum class TickOutcome {
+    Stepped,    // the scenes stepped and the demo, if any, is in step
+    Leave,      // Escape held (in playback, the player's own): the game ends
+    DemoEnded,  // playback: the recording is played out, or its own Escape ended it
+    OutOfStep,  // playback: the scenes stepped, but the run differs from the recording
+};
+
+// One tick: the history of the previous tick's keys, a save that finished since, then this
+// tick's keys (`live`, or in playback the recorded ones) into the key state, the step, and the
+// demo's record or check of what came of it. Escape held leaves before the check is reached,
+// where the game has always left.
+TickOutcome RunGameTick(Game& game, const KeySet& live);
+
+inline bool PlayingBack(const Game& game) {
+    return game.demo.mode == DemoMode::Play || game.demo.mode == DemoMode::TimeDemo;
+}
