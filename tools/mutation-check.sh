@@ -153,7 +153,7 @@ faults=(
   "pause-pad-start-does-not|input/Input.cpp|{PadStart, kPauseKey}, |"
   "window-restored-below-the-floor|app/WindowKeys.cpp|const WindowSize size = ClampWindowSize(kept.width, kept.height);|const WindowSize size{kept.width, kept.height, false};"
   "window-restored-off-the-screen|app/WindowKeys.cpp|place.x = std::clamp(place.x, 0, std::max(0, screenWidth - place.width));|"
-  "window-focus-polled-rarely-with-a-key-down|app/WindowKeys.cpp|return keyDown || tick % kFocusPollTicks == 0;|return tick % kFocusPollTicks == 0;"
+  "window-focus-polled-rarely-with-a-key-down|app/WindowKeys.cpp|bool keyDown) { return keyDown|bool keyDown) { return !keyDown && keyDown"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }
