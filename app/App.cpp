@@ -17,10 +17,9 @@
 #include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
-#include "app/WindowInput.h"
 #include "app/WindowKeys.h"
 #include "audio/Music.h"
-#include "demo/Demo.h"
+#include "input/Input.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -28,6 +27,8 @@
 #include "platform/DataFolder.h"
 #include "platform/Desktop.h"
 #include "platform/GlContext.h"
+#include "platform/Joystick.h"
+#include "platform/KeyboardFocus.h"
 #include "platform/Pad.h"
 #include "platform/Rest.h"
 #include "platform/Say.h"
@@ -103,9 +104,7 @@ void OnIdleRest() {
     RestOrTick(game.pacer, hooks);
 }
 
-// Start-up once the window is there: the fixed GL state, the random stream, the music (unless
-// asked to stay silent) and the first title scene.
-void StartGame(unsigned seed, bool music) {
+void SetFixedGlState(unsigned seed, bool music) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -119,6 +118,75 @@ void StartGame(unsigned seed, bool music) {
     glFogi(GL_FOG_START, 31);
     glFogi(GL_FOG_END, 127);
     SeedGameRandom(seed);
+    StartScenes(music);
+}
+
+// A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
+void OnTimeDemoFrame() {
+    const double start = ProfileNowMs();
+    if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
+    PlayOneTick();
+    // A paused tick changes nothing on screen: it is passed over, not drawn or timed.
+    const bool paused = currentScene != nullptr && currentScene->Paused();
+    if (!paused) OnDisplay();
+    if (paused) ++game.figures.pausedTicks;
+    else game.figures.frameMs.push_back(ProfileNowMs() - start);
+}
+
+int ArrowSlot(int glutKey) {
+    switch (glutKey) {
+        case GLUT_KEY_UP: return ArrowUp;
+        case GLUT_KEY_DOWN: return ArrowDown;
+        case GLUT_KEY_RIGHT: return ArrowRight;
+        case GLUT_KEY_LEFT: return ArrowLeft;
+        default: return -1;
+    }
+}
+
+void RecordPointer(int x, int y) {
+    MouseState& mouse = Mouse();
+    if (fullScreenMode) {
+        mouse.x = ScaleMouseX(x, screenWidth);
+        mouse.y = ScaleMouseY(y, screenHeight);
+    } else {
+        mouse.x = x;
+        mouse.y = y;
+    }
+}
+
+
+}  // namespace
+
+void OnKeyDown(unsigned char key, int, int) { PressKey(key); }
+
+void OnKeyUp(unsigned char key, int, int) { ReleaseKey(key); }
+
+void OnSpecialKeyDown(int key, int, int) { PressArrow(ArrowSlot(key)); }
+
+void OnSpecialKeyUp(int key, int, int) { ReleaseArrow(ArrowSlot(key)); }
+
+void OnMouse(int button, int state, int x, int y) {
+    RecordPointer(x, y);
+    MouseState& mouse = Mouse();
+    const unsigned char down = state == GLUT_DOWN ? 1 : 0;
+    if (button == GLUT_LEFT_BUTTON) mouse.left = down;
+    if (button == GLUT_RIGHT_BUTTON) mouse.right = down;
+}
+
+void OnMouseMove(int x, int y) { RecordPointer(x, y); }
+
+void PollJoystickAndMouse() {
+    JoystickState& joystick = Joystick();
+    joystick.record.size = 52;
+    joystick.record.flags = 255;
+    PollJoystick(joystick.record);
+    ApplyJoystickRecord(joystick, joystick.record);
+    MouseState& mouse = Mouse();
+    mouse.prevLeft = mouse.left;
+    mouse.prevRight = mouse.right;
+}
+
+void StartScenes(bool music) {
     ProfileWatchShaderBuilds();
     if (music) {
         const double musicStart = ProfileNowMs();
@@ -137,20 +205,6 @@ void StartGame(unsigned seed, bool music) {
     StartScenesWith(first);
     ProfilePhase("scene_init", initStart);
 }
-
-// A timedemo's heartbeat, called whenever GLUT is idle: a tick and its drawing, with no wait.
-void OnTimeDemoFrame() {
-    const double start = ProfileNowMs();
-    if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
-    PlayOneTick();
-    // A paused tick changes nothing on screen: it is passed over, not drawn or timed.
-    const bool paused = currentScene != nullptr && currentScene->Paused();
-    if (!paused) OnDisplay();
-    if (paused) ++game.figures.pausedTicks;
-    else game.figures.frameMs.push_back(ProfileNowMs() - start);
-}
-
-}  // namespace
 
 WindowSize ClampWindowSize(int width, int height) {
     WindowSize size{width, height, false};
@@ -336,7 +390,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     // The first title fills the tube: already with the play's own arithmetic.
     UseStandardArithmetic();
     game.step = [] { ProfiledStep(StepScenes); };
-    StartGame(seed, !timeDemo);
+    SetFixedGlState(seed, !timeDemo);
     ProfilePhase("start_scenes", scenesStart);
     if (timeDemo) {
         // As fast as the machine allows: a tick and its frame each time GLUT has nothing else to do.

@@ -6,10 +6,26 @@
 // window is closed, 0, or 1 if the demo could not be saved whole; otherwise never returns.
 int RunGame(int argc, char** argv, bool fullScreen);
 
+// Starts the music (unless asked to stay silent), makes the shared context and the first title
+// scene, and runs its Init.
+void StartScenes(bool music = true);
+
 // One tick: run by the idle rest once 16 ms have passed since the previous one (the value is not
 // used).
 void OnTimer(int value);
 void OnDisplay();
+
+// The window's input: handed to the key state (input/), which the tick reads.
+void OnKeyDown(unsigned char key, int x, int y);
+void OnKeyUp(unsigned char key, int x, int y);
+void OnSpecialKeyDown(int key, int x, int y);
+void OnSpecialKeyUp(int key, int x, int y);
+void OnMouse(int button, int state, int x, int y);
+void OnMouseMove(int x, int y);
+
+// Once a tick: polls the joystick into its record and slots and moves the mouse buttons' history.
+void PollJoystickAndMouse();
+
 void OnReshape(int width, int height);
 void OnExit();
 

@@ -33,3 +33,21 @@ TickOutcome RunGameTick(Game& game, const KeySet& live);
 inline bool PlayingBack(const Game& game) {
     return game.demo.mode == DemoMode::Play || game.demo.mode == DemoMode::TimeDemo;
 }
+
+// The headless demo player: a demo played through the real scenes and this same tick, with no
+// window, no sound and no files. The demo fuzzer, tools/demo_tool and the tests play demos so.
+
+// Puts back every process-wide value the play reads as a fresh game has it (the key state, each
+// scene's turning speed, the spawning pace, the random stream from `seed`, the board's table,
+// kept in memory only), silences the cut sound and starts a first title.
+void StartHeadlessPlay(unsigned seed, const RankingRow& table);
+
+// Plays the loaded demo `run` (mode Play or TimeDemo) from a fresh start, up to `maxTicks` ticks,
+// stopping at the first tick out of step. With `recording`, a recording started beside it takes
+// the same keys and records the run again in this game's format. Held Escape in the demo ends it
+// as in the game. True while in step; the last scores are compared once the demo is played out
+// or left.
+bool PlayDemoHeadless(DemoRun& run, long maxTicks, DemoRun* recording = nullptr);
+
+// Frees the current scene and the stream the first title made.
+void EndHeadlessPlay();

@@ -7,7 +7,6 @@
 
 #include "app/App.h"
 #include "app/Globals.h"
-#include "app/WindowInput.h"
 #include "input/Input.h"
 #include "app/Settings.h"
 #include "platform/KeyboardFocus.h"
@@ -103,7 +102,7 @@ bool FocusPollDue(long tick, bool keyDown) { return keyDown || tick % kFocusPoll
 void WatchKeyboardFocus() {
     static long tick = 0;
     static bool had = true;
-    const bool keyDown = AnyKeyDown();
+    const bool keyDown = AnyDown(KeyboardKeys());
     if (!FocusPollDue(tick++, keyDown)) return;
     const bool has = GameWindowHasKeyboard();
     if (keyDown && !has) ReleaseAllKeys();

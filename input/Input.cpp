@@ -130,8 +130,6 @@ bool AnyDown(const KeySet& keys) {
            std::any_of(std::begin(keys.arrows), std::end(keys.arrows), down);
 }
 
-bool AnyKeyDown() { return AnyDown(KeyboardKeys()); }
-
 void ReleaseAllKeys() {
     KeySet& in = KeyboardKeys();
     std::memset(in.keys, 0, sizeof in.keys);

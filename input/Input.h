@@ -121,9 +121,8 @@ void AddPadKeys(const PadReading& pad, KeySet& keys);
 // Start of a tick: what `held` holds down is the key state the scenes read this tick.
 void GatherInput(const KeySet& held);
 
-// True while any key or arrow of `keys` is down; AnyKeyDown, of the keyboard.
+// True while any key or arrow of `keys` is down.
 bool AnyDown(const KeySet& keys);
-bool AnyKeyDown();
 
 // Lets go of every key and arrow of the keyboard: once the window has lost the keyboard, the
 // releases of the keys still held go to another window and never arrive here.

@@ -42,7 +42,7 @@ void CheckStream(SceneCheck& check, const char* scene, int angle, float orbitSpe
 class Scene {
 public:
     explicit Scene(std::shared_ptr<SceneContext> context);
-    virtual ~Scene();
+    virtual ~Scene();  // puts back the texture mode every scene may have changed
     virtual void Init();
     virtual void Update();   // the base version is the Escape check
     virtual void Draw();

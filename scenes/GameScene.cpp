@@ -132,7 +132,6 @@ GameScene::GameScene(std::shared_ptr<SceneContext> context, Surface* surface_,
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {}
 
 GameScene::~GameScene() {
-    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     delete blade;
     delete particles;
 }

@@ -74,13 +74,10 @@ RankingScene::RankingScene(std::shared_ptr<SceneContext> context, Surface* surfa
                            ModelField* field_, int score, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {
     bannerTimer = kBannerStart;
-    board = new RankingBoard{score, 300};
+    board = new RankingBoard(score);
 }
 
-RankingScene::~RankingScene() {
-    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    delete board;
-}
+RankingScene::~RankingScene() { delete board; }
 
 void RankingScene::Init() {
     Registry<Camera>().Create("MyCamera");

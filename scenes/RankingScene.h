@@ -11,6 +11,8 @@ struct ModelField;
 struct RankingBoard {
     int score = 0;      // the game just played
     int slideIn = 300;  // shrinks by 2 per tick; moves the rows in from the right
+
+    explicit RankingBoard(int score_) : score(score_) {}
 };
 
 void DrawRankingBoard(const RankingBoard& board);

@@ -83,10 +83,6 @@ TitleScene::TitleScene(std::shared_ptr<SceneContext> context, Surface* surface_,
                        ModelField* field_, int angle_)
     : Scene(std::move(context)), surface(surface_), field(field_), angle(angle_) {}
 
-TitleScene::~TitleScene() {
-    if (GlContextCurrent()) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-}
-
 void TitleScene::Init() {
     TitleCameraSetup(angle);  // makes "MyCamera" and gives it the window's size
     // Played without a window (a demo checked headless) there is nothing to load them into.

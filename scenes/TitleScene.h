@@ -16,7 +16,6 @@ public:
     // Every later title, reached from the ranking.
     TitleScene(std::shared_ptr<SceneContext> context, Surface* surface, ModelField* field,
                int angle);
-    ~TitleScene() override;
 
     void Init() override;
     void Update() override;

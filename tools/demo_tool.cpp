@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/DemoPlayer.h"
+#include "app/Game.h"
 #include "demo/TimeDemo.h"
 #include "platform/DataFile.h"
 #include "scenes/RankingFile.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/DemoPlayer.h"
+#include "app/Game.h"
 
 namespace {
 

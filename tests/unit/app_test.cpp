@@ -9,9 +9,10 @@
 
 #include "TestSupport.h"
 #include "VirtualPad.h"
+#include "app/App.h"
 #include "app/Tick.h"
-#include "app/WindowInput.h"
 #include "demo/DemoFile.h"
+#include "input/Input.h"
 #include "platform/Clock.h"
 #include "platform/Joystick.h"
 #include "platform/Pad.h"
@@ -119,14 +120,14 @@ TEST(Input, ModifiersChangedWhileAKeyIsDownDoNotKeepItDown) {
         OnKeyDown(c[0], 0, 0);
         EXPECT_EQ(KeyboardKeys().keys[c[0]], 1);  // a shifted press still sets the shifted byte
         OnKeyUp(c[1], 0, 0);
-        EXPECT_FALSE(AnyKeyDown()) << c[0];
+        EXPECT_FALSE(AnyDown(KeyboardKeys())) << c[0];
     }
     OnKeyDown('1', 0, 0);  // other keys are only themselves: 1 and ! stay apart
     OnKeyUp('!', 0, 0);
     EXPECT_EQ(KeyboardKeys().keys['1'], 1);
     OnSpecialKeyDown(GLUT_KEY_LEFT, 0, 0);
     ReleaseAllKeys();
-    EXPECT_FALSE(AnyKeyDown());
+    EXPECT_FALSE(AnyDown(KeyboardKeys()));
 }
 
 // Each control of a pad stands for one key or arrow; the stick presses an arrow only beyond half

@@ -13,7 +13,6 @@
 #include <regex>
 
 #include "TestSupport.h"
-#include "app/DemoPlayer.h"
 #include "app/Game.h"
 #include "demo/Demo.h"
 #include "input/Input.h"

@@ -8,7 +8,7 @@
 
 #include "app/App.h"
 #include "app/Game.h"
-#include "app/WindowInput.h"
+#include "input/Input.h"
 #include "scene/Scene.h"
 #include "scenes/TitleScene.h"
 
