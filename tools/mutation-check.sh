@@ -122,7 +122,7 @@ faults=(
   "demo-run-hash-not-folded|demo/DemoPlayback.cpp|    run.run = FoldTick(run.run, check);\n|"
   "demo-failed-write-left-torn|demo/DemoRecorder.cpp|if (::ftruncate(run.fd, static_cast<off_t>(run.written)) != 0) {|if (false) {"
   "demo-target-not-looked-at-again|demo/DemoRecorder.cpp|if (step == nullptr && !MayRecordInto(run.path, taken)) {|if (false) {"
-  "demo-tick-keeps-flush-to-zero|app/Game.cpp|    UseStandardArithmetic();\n|"
+  "demo-tick-keeps-flush-to-zero|app/Game.cpp|    UseStandardArithmetic();\n    const long tick|    const long tick"
   "demo-check-passed-over|demo/DemoPlayback.cpp|if (line.kind != DemoLineKind::Keys) break;|if (line.kind != DemoLineKind::Keys) continue;"
   "demo-headless-escape-ignored|app/Game.cpp|if (leaveAsked) return|if (false) return"
   "options-size-unbounded|app/CommandLine.cpp|value > kMaxWindowSide|value > 100 * kMaxWindowSide"
