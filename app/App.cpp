@@ -17,6 +17,7 @@
 #include "app/StateLine.h"
 #include "app/Tick.h"
 #include "app/WindowIcon.h"
+#include "app/WindowKeys.h"
 #include "audio/Music.h"
 #include "input/Input.h"
 #include "mesh/Arithmetic.h"
@@ -93,6 +94,7 @@ void PlayOneTick() {
 
 void DrawCurrentScene() {
     if (currentScene != nullptr) currentScene->Draw();
+    DrawLevelOverlay();
 }
 
 // Whenever GLUT has nothing for the game: the tick once it is due, and until then a rest in the
@@ -124,8 +126,11 @@ void OnTimeDemoFrame() {
     const double start = ProfileNowMs();
     if (game.demo.tick == 0) game.timeDemoStartMs = start, game.timeDemoCpuStartMs = ProfileProcessCpuMs();
     PlayOneTick();
-    OnDisplay();
-    game.figures.frameMs.push_back(ProfileNowMs() - start);
+    // A paused tick changes nothing on screen: it is passed over, not drawn or timed.
+    const bool paused = currentScene != nullptr && currentScene->Paused();
+    if (!paused) OnDisplay();
+    if (paused) ++game.figures.pausedTicks;
+    else game.figures.frameMs.push_back(ProfileNowMs() - start);
 }
 
 int ArrowSlot(int glutKey) {
@@ -212,8 +217,8 @@ WindowSize ClampWindowSize(int width, int height) {
 }
 
 void OnTimer(int) {
-    // Asked once a tick, and only while a key is down, so an idle game costs the X server nothing.
-    DropWithoutFocus(KeyboardKeys(), nullptr, GameWindowHasKeyboard);
+    WatchKeyboardFocus();
+    StepLevelOverlay();
     PollJoystickAndMouse();
     const TickHooks hooks{MonotonicMs, SleepUntilMs, PlayOneTick, stdout};
     RunTick(game.pacer, hooks);
@@ -233,6 +238,7 @@ void OnReshape(int width, int height) {
     gluPerspective(40.0, static_cast<double>(size.width) / static_cast<double>(size.height), 1.0, 100.0);
     windowWidth = size.width;
     windowHeight = size.height;
+    NoteWindowSize(size.width, size.height);
     Camera* camera = Registry<Camera>().Get("MyCamera");
     if (camera != nullptr) {
         camera->width = size.width;
@@ -247,6 +253,7 @@ void OnExit() {
     // A score still on its way to the disk is waited for, a few seconds at most; what is still
     // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
+    SaveSettingsAtExit();
     if (currentScene != nullptr) {
         currentScene->Finalize();
         delete currentScene;
@@ -280,10 +287,14 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     ProfileStart();
     StateLineStart();
     const double windowStart = ProfileNowMs();
-    fullScreenMode = fullScreen;
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
+    // A playback or a window of a chosen size is a check, not the player's choice: nothing is kept.
+    const bool playback = command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo;
+    StartPlayerSettings(rankingPath, !playback && command.width == 0);
+    fullScreenMode = StartsFullScreen(fullScreen);
+    KeptWindowSize(windowWidth, windowHeight);
     // The first game's board ranks its score into this table while the save runs; a recording
     // starts from it too.
     LoadRanking();
@@ -343,7 +354,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     ProfilePhase("desktop", desktopStart);
     // A held key must read as held: X11's auto-repeat would otherwise send release/press pairs.
     glutIgnoreKeyRepeat(1);
-    if (fullScreen) {
+    if (fullScreenMode) {
         // A borderless window over the whole desktop.
         screenWidth = glutGet(GLUT_SCREEN_WIDTH);
         screenHeight = glutGet(GLUT_SCREEN_HEIGHT);
@@ -366,8 +377,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
 
     glutDisplayFunc(OnDisplay);
     glutReshapeFunc(OnReshape);
-    glutSpecialFunc(OnSpecialKeyDown);
-    glutKeyboardFunc(OnKeyDown);
+    glutSpecialFunc(OnWindowSpecialKeyDown);
+    glutKeyboardFunc(OnWindowKeyDown);
     glutSpecialUpFunc(OnSpecialKeyUp);
     glutKeyboardUpFunc(OnKeyUp);
     glutMouseFunc(OnMouse);

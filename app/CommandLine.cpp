@@ -82,8 +82,8 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "\n"
                  "Torvinel: faceted gems fall down a scrolling tube towards you; turn the view, turn\n"
                  "and lift the blade, and slice every gem it strikes. Each cut scores a point and buys\n"
-                 "time; the eight best scores make the ranking. torvinel plays full screen,\n"
-                 "torvinel-windowed in a 1280 x 720 window.\n"
+                 "time; the eight best scores make the ranking. torvinel starts full screen (or as you\n"
+                 "left it), torvinel-windowed in a window (1280 x 720, or the size you left it).\n"
                  "\n"
                  "Keys:\n"
                  "  Left, Right    turn the view (in a game, the blade turns with it)\n"
@@ -91,12 +91,19 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "  a, d           turn the blade\n"
                  "  Space          start a game; on the ranking, skip the banner, then back to the title\n"
                  "  p              end the game now\n"
+                 "  Enter          pause or resume the game (it pauses, too, when the window loses\n"
+                 "                 the keyboard)\n"
+                 "  - / =          music softer / louder\n"
+                 "  9 / 0          effects softer / louder\n"
+                 "  m              mute or unmute all sound\n"
+                 "  F11, Alt+Enter full screen or window\n"
                  "  Escape (hold)  quit\n"
                  "\n"
                  "Game controllers (any pad SDL knows, plugged in at any time; several play at once):\n"
                  "  left stick, d-pad              as the arrow keys\n"
                  "  left / right shoulder button   as a / d\n"
-                 "  A (bottom button), Start       as Space\n"
+                 "  A (bottom button)              as Space\n"
+                 "  Start                          as Space, and in a game pause or resume\n"
                  "  Y (top button)                 as p\n"
                  "  Back (hold)                    quit\n"
                  "Mappings of your own: $XDG_CONFIG_HOME/torvinel/gamecontrollerdb.txt\n"
@@ -117,7 +124,9 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "\n"
                  "Scores: an installed game keeps them in $XDG_DATA_HOME/torvinel/ranking.dat\n"
                  "(~/.local/share/torvinel/ranking.dat when XDG_DATA_HOME is unset); a game run from\n"
-                 "its build folder keeps res/ranking.dat beside its files. See torvinel(6).\n",
+                 "its build folder keeps res/ranking.dat beside its files. The sound levels, mute, full\n"
+                 "screen or window and the window's size are kept in $XDG_CONFIG_HOME/torvinel/settings.ini\n"
+                 "(~/.config/torvinel/settings.ini), or res/settings.ini beside the ranking. See torvinel(6).\n",
                  program);
 }
 

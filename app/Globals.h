@@ -3,4 +3,4 @@
 
 extern int screenWidth;   // desktop size measured at start-up
 extern int screenHeight;
-extern bool fullScreenMode;  // true in the full-screen executable, false in the windowed one
+extern bool fullScreenMode;  // true while the window is full screen (F11 and Alt+Enter switch it)

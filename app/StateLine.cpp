@@ -39,6 +39,7 @@ void StateLineTick(long tick, const Scene* scene) {
     std::string keys;
     for (char c : KeyChanges(KeySet{}, seen))  // "+space +left"
         if (c != '+') keys += c == ' ' ? ',' : c;
-    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + " keys=" + keys + "\n";
+    const char* paused = scene != nullptr && scene->Paused() ? " paused=1" : "";
+    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + " keys=" + keys + "\n";
     WriteWhole(stateFd, line.data(), line.size());
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "audio/SoundEffect.h"
+#include "audio/SoundLevels.h"
 #include "platform/Say.h"
 #include "platform/SdlPart.h"
 
@@ -59,6 +60,7 @@ bool AudioDeviceReady() {
     }
     // Keep the effect channel out of reach of any "first free channel" play.
     Mix_ReserveChannels(kEffectChannel + 1);
+    ApplySoundLevels();
     state = DeviceState::Open;
     return true;
 }

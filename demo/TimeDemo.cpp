@@ -20,5 +20,7 @@ std::string TimeDemoSummary(const std::string& name, TimeDemoFigures figures, bo
                   name.c_str(), figures.ticks, figures.seconds,
                   figures.seconds > 0.0 ? static_cast<double>(figures.ticks) / figures.seconds : 0.0, at(0.5),
                   at(0.99), ms.empty() ? 0.0 : ms.back(), figures.cpuMs / frames);
-    return line + (inStep ? std::string("in step") : "OUT OF STEP: " + report);
+    const std::string paused =
+        figures.pausedTicks > 0 ? std::to_string(figures.pausedTicks) + " paused ticks passed over; " : "";
+    return line + paused + (inStep ? std::string("in step") : "OUT OF STEP: " + report);
 }

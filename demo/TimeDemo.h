@@ -9,6 +9,7 @@ struct TimeDemoFigures {
     double seconds = 0.0;
     std::vector<double> frameMs;  // one tick, its drawing and the buffer swap, each
     double cpuMs = 0.0;           // the process's CPU time over the run
+    long pausedTicks = 0;         // ticks of a paused game, passed over without a frame
 };
 
 // The one line a timedemo ends with.

@@ -43,6 +43,12 @@ struct JoystickState {
     JoystickRecord record;
 };
 
+// Enter (and a pad's Start) pauses and resumes a game. The window losing the keyboard presses
+// kFocusLostKey for one tick, which only pauses; no keyboard types it (the window's key callback
+// drops that byte), so a demo records and replays a focus loss like any key.
+inline constexpr unsigned char kPauseKey = '\r';
+inline constexpr unsigned char kFocusLostKey = 0xFF;
+
 // The key state the scenes read. Every source of input (the keyboard, the game controllers, a
 // demo being played back) holds its own keys; at the start of each tick they are gathered in
 // here, so a scene never learns where a key came from.
@@ -107,7 +113,8 @@ struct PadReading {
 inline constexpr int kPadStickDeadZone = 16384;
 
 // Adds to `keys` what one pad holds down: the stick and the d-pad are the arrows, the shoulders a
-// and d, the bottom face button and Start are Space, the top face button is p, Back is Escape. A
+// and d, the bottom face button is Space, Start is Space and Enter (starting a game, pausing one), the top
+// face button is p, Back is Escape. A
 // reading of the one control that just moved gives what that move pressed.
 void AddPadKeys(const PadReading& pad, KeySet& keys);
 

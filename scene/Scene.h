@@ -49,6 +49,7 @@ public:
     virtual void Finalize();
     virtual Scene* NextScene();  // caller owns the result
     virtual void Check(SceneCheck& check) const;
+    virtual bool Paused() const { return false; }  // a paused game's ticks change nothing
 
     bool finished;
     std::shared_ptr<SceneContext> context;

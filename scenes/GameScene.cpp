@@ -13,6 +13,7 @@
 #include "render/Shader.h"
 #include "scenes/Hud.h"
 #include "scenes/Orbit.h"
+#include "scenes/Pause.h"
 #include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
 
@@ -85,6 +86,8 @@ void DrawParticles(const ParticleList& particles) {
 GameKeys ReadGameKeys() {
     GameKeys keys;
     keys.pNew = KeyNewlyPressed('p');
+    keys.pauseNew = KeyNewlyPressed(kPauseKey);
+    keys.focusLost = KeyNewlyPressed(kFocusLostKey);
     keys.aHeld = KeyHeld('a');
     keys.dHeld = KeyHeld('d');
     keys.leftHeld = ArrowHeld(ArrowLeft);
@@ -149,9 +152,11 @@ void GameScene::Init() {
 
 void GameScene::Update() {
     const GameKeys keys = ReadGameKeys();
-    // p ends the game, but the rest of this tick still plays out.
+    // p ends the game, paused or not; the rest of a tick that is not paused still plays out.
     if (keys.pNew) finished = true;
     if (EscapeCheck()) return;
+    paused = NextPaused(paused, keys.pauseNew, keys.focusLost);
+    if (paused) return;
     const double streamSpeed = SteerBlade(*blade, angle, orbitSpeed, keys);
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
@@ -171,6 +176,7 @@ void GameScene::Draw() {
     glDisable(GL_TEXTURE_2D);
     DrawTimeLeft(timeLeft, shake);
     DrawScore(score);
+    if (paused) DrawPaused();
 }
 
 void GameScene::Check(SceneCheck& check) const {

@@ -32,6 +32,7 @@ struct GameKeys {
     bool aHeld = false, dHeld = false;
     bool leftHeld = false, rightHeld = false;
     bool upHeld = false, downHeld = false;
+    bool pauseNew = false, focusLost = false;
 };
 
 GameKeys ReadGameKeys();
@@ -66,6 +67,7 @@ public:
     void Draw() override;
     Scene* NextScene() override;
     void Check(SceneCheck& check) const override;
+    bool Paused() const override { return paused; }
 
     Surface* surface = nullptr;
     ModelField* field = nullptr;
@@ -75,6 +77,7 @@ public:
     Blade* blade = nullptr;
     ParticleList* particles = nullptr;
     int angle = 0;
+    bool paused = false;
 
     static float orbitSpeed;
 };

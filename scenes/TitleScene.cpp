@@ -45,6 +45,11 @@ const TitleResource kTitleResources[kTitleResourceCount] = {
     {TitleResourceKind::Texture, kRemainingTextureName, "res/game/timelimit.png", nullptr, 1, {255, 0, 0}},
     {TitleResourceKind::Texture, kRankingTextureName, "res/game/RANKING.png", nullptr, 1, {255, 0, 0}},
     {TitleResourceKind::Texture, "finish", "res/game/finish.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "paused", "res/game/paused.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "resume", "res/game/resume.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "music_label", "res/game/music.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "effects_label", "res/game/effects.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "muted_label", "res/game/muted.png", nullptr, 1, {255, 0, 0}},
     {TitleResourceKind::Sound, "CutSE", "res/se/cut.wav", nullptr, 0, {}},
 };
 

@@ -953,6 +953,12 @@ int main(int argc, char** argv) {
     const cv::Mat3b time = MakeLabel("TIME", cv::Size(144, 28), cv::Rect2f(24, 3, 120, 21), kGold);
     const cv::Mat3b ranking = MakeLabel("RANKING", cv::Size(168, 30), cv::Rect2f(3, 3, 160, 23), kGold);
     const cv::Mat3b finish = MakeFinish();
+    const cv::Mat3b paused = MakeLabel("PAUSED", cv::Size(192, 48), cv::Rect2f(6, 6, 180, 36), kGold);
+    const cv::Mat3b resume = MakeLabel("ENTER OR START TO PLAY ON", cv::Size(420, 32), cv::Rect2f(6, 5, 408, 22), kPale);
+    // The sound overlay's names, one size so that the bars after them line up.
+    const cv::Mat3b music = MakeLabel("MUSIC", cv::Size(128, 28), cv::Rect2f(3, 3, 122, 21), kGold);
+    const cv::Mat3b effects = MakeLabel("EFFECTS", cv::Size(128, 28), cv::Rect2f(3, 3, 122, 21), kGold);
+    const cv::Mat3b muted = MakeLabel("MUTED", cv::Size(128, 28), cv::Rect2f(3, 3, 122, 21), kPale);
     const cv::Mat3b digits = MakeDigits();
     const cv::Mat3b dot = MakeDot();
     const cv::Mat3b panel = MakeWindowPanel();
@@ -965,6 +971,8 @@ int main(int argc, char** argv) {
         {"UIwindow.jpg", &panel}, {"num.png", &digits},       {"blue.png", &tube},        {"k_red.png", &skin},
         {"CutSurf.png", &cut},    {"title.png", &title},      {"dot.png", &dot},          {"SCORE.png", &score},
         {"pressspace.png", &prompt}, {"timelimit.png", &time}, {"RANKING.png", &ranking}, {"finish.png", &finish},
+        {"paused.png", &paused},  {"resume.png", &resume},   {"music.png", &music},      {"effects.png", &effects},
+        {"muted.png", &muted},
     };
     int failures = 0;
     for (const Output& o : outputs) {

@@ -21,7 +21,7 @@ esac
 # a Java runtime and more).
 play_packages=(
   build-essential cmake pkg-config
-  @glut libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev libxss-dev libdbus-1-dev
+  @glut libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev libxss-dev libdbus-1-dev libinih-dev
   libgl1-mesa-dri
 )
 # What the tests, the benchmarks, the generators and the package need besides.

@@ -21,6 +21,7 @@
 #include "audio/Mp3Frames.h"
 #include "audio/Music.h"
 #include "audio/SoundEffect.h"
+#include "audio/SoundLevels.h"
 #include "render/Registry.h"
 
 using namespace testsupport;
@@ -93,6 +94,18 @@ bool Matches(const std::vector<int16_t>& out, size_t at, const std::vector<int16
     return true;
 }
 
+// The cut sound's samples as its file holds them: 16-bit mono.
+std::vector<int16_t> CutSamples() {
+    SDL_AudioSpec format;
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &format, &buffer, &length) == nullptr) return {};
+    std::vector<int16_t> cut = Samples(buffer, length);
+    SDL_FreeWAV(buffer);
+    if (format.format != AUDIO_S16LSB || format.channels != 1) return {};
+    return cut;
+}
+
 }  // namespace
 
 TEST(AudioOutput, TrackEndsBeforeTheClockRestartsIt) {
@@ -123,13 +136,8 @@ TEST(AudioOutput, MusicIsHeardFromStartUpAndAnEffectLeavesItPlaying) {
 }
 
 TEST(AudioOutput, CutIsHeardAndARepeatedCutRestartsItFromTheBeginning) {
-    SDL_AudioSpec format;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV((kDataDir + "/" + kCutPath).c_str(), &format, &buffer, &length), nullptr);
-    const std::vector<int16_t> cut = Samples(buffer, length);
-    SDL_FreeWAV(buffer);
-    ASSERT_TRUE(format.format == AUDIO_S16LSB && format.channels == 1 && cut.size() > kRate / 4);
+    const std::vector<int16_t> cut = CutSamples();
+    ASSERT_GT(cut.size(), kRate / 4u);
     Outcome out = RunScenario("disk", kDataDir, [] {
         PlaySoundFile(kCutPath);
         if (!OutputAsAskedFor()) return 10;
@@ -158,6 +166,42 @@ TEST(AudioOutput, CutIsHeardAndARepeatedCutRestartsItFromTheBeginning) {
     EXPECT_TRUE(std::none_of(heard.begin(), heard.begin() + first, loud)) << "noise before";
     EXPECT_TRUE(Matches(heard, first, cut, 0, second - first) && Matches(heard, second, cut, 0, cut.size()));
     EXPECT_TRUE(std::none_of(heard.begin() + second + cut.size(), heard.end(), loud)) << "sound after the cut";
+}
+
+// The levels as heard: the music at 0 is silent while a cut plays whole, then at half its level;
+// muted, neither the music at full nor a cut is heard; unmuted, the music comes back.
+TEST(AudioOutput, LevelsAndMuteAreHeard) {
+    const std::vector<int16_t> cut = CutSamples();
+    ASSERT_GT(cut.size(), kRate / 4u);
+    std::vector<int16_t> half(cut);
+    for (int16_t& s : half) s = static_cast<int16_t>(s * MixerVolume(5, false) / MIX_MAX_VOLUME);
+    Outcome out = RunScenario("disk", kDataDir, [] {
+        SetSoundLevels({0, 10, false});
+        if (StartMusic()->music == nullptr || !OutputAsAskedFor()) return 10;
+        const SoundLevels steps[] = {{0, 10, false}, {0, 5, false}, {10, 10, true}};
+        for (const SoundLevels& levels : steps) {
+            SetSoundLevels(levels);
+            PlaySoundFile(kCutPath);
+            SDL_Delay(700);
+        }
+        SetSoundLevels({10, 0, false});
+        SDL_Delay(600);
+        AudioDeviceClose();
+        return 0;
+    });
+    ASSERT_EQ(out.exitCode, 0) << out.errors;
+    const std::vector<int16_t>& heard = out.left;
+    std::vector<size_t> whole, halved;
+    for (size_t at = 0; at + 2500 <= heard.size(); ++at) {
+        if (Matches(heard, at, cut, 500, 2500)) whole.push_back(at);
+        if (Matches(heard, at, half, 500, 2500)) halved.push_back(at);
+    }
+    ASSERT_TRUE(whole.size() == 1 && halved.size() == 1 && halved[0] > whole[0]) << whole.size() << " " << halved.size();
+    // Nothing after the halved cut through the muted stretch; then the music.
+    const auto loud = [](int16_t s) { return std::abs(s) > 4; };
+    const auto back = std::find_if(heard.begin() + halved[0] + cut.size(), heard.end(), loud);
+    EXPECT_GT(back - heard.begin(), long(halved[0] + cut.size() + kRate * 4 / 10)) << "heard while muted";
+    EXPECT_GT(heard.end() - back, kRate / 4) << "the music did not come back";
 }
 
 // No audio device at all: start-up, cuts and exit work, silently, and say so in one line.

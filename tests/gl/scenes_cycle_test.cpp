@@ -95,7 +95,7 @@ struct Round {
 }  // namespace
 
 // Buttons held over a scene switch are not presses in the next scene: p (Y) from the title,
-// Space (A, Start) from the game and from the ranking.
+// Space (A, Start) from the game and from the ranking. Start pauses a game and resumes it.
 TEST(ScenesCycle, TitleGameRankingAndBackWithCutsOnAPad) {
     Round round;
     testsupport::WriteFile("res/ranking.dat", "9 7 5 3 1 0 0 0 ");
@@ -130,6 +130,15 @@ TEST(ScenesCycle, TitleGameRankingAndBackWithCutsOnAPad) {
     for (int i = 0; i < 5; ++i) Tick();
     EXPECT_FALSE(game->finished);
     pad.Press(SDL_CONTROLLER_BUTTON_Y, false);
+    // Start pauses the game, whose time stands still, and resumes it.
+    const int timeLeft = game->timeLeft;
+    for (bool paused : {true, false}) {
+        pad.Press(SDL_CONTROLLER_BUTTON_START);
+        Tick();
+        pad.Press(SDL_CONTROLLER_BUTTON_START, false);
+        for (int i = 0; i < 10; ++i) Tick();
+        EXPECT_TRUE(game->paused == paused && (game->timeLeft == timeLeft) == paused);
+    }
     Frame();
     ExpectDigits({{0, 378, 90}});
     // Play until two gems are cut, then give up with p (and Space) 20 ticks later.

@@ -133,20 +133,20 @@ TEST(Input, ModifiersChangedWhileAKeyIsDownDoNotKeepItDown) {
 // Each control of a pad stands for one key or arrow; the stick presses an arrow only beyond half
 // way, so a worn stick that does not centre, or a light touch, presses nothing.
 TEST(Pads, LayoutAndDeadZone) {
-    const struct { int button, x, y, key; const char* arrows; } cases[] = {  // up, down, right, left
-        {PadSouth, 0, 0, ' ', "\0\0\0\0"}, {PadStart, 0, 0, ' ', "\0\0\0\0"}, {PadNorth, 0, 0, 'p', "\0\0\0\0"},
-        {PadBack, 0, 0, 27, "\0\0\0\0"}, {PadLeftShoulder, 0, 0, 'a', "\0\0\0\0"}, {PadRightShoulder, 0, 0, 'd', "\0\0\0\0"},
-        {PadUp, 0, 0, 0, "\1\0\0\0"}, {PadDown, 0, 0, 0, "\0\1\0\0"}, {PadRight, 0, 0, 0, "\0\0\1\0"},
-        {PadLeft, 0, 0, 0, "\0\0\0\1"}, {-1, 16384, -16384, 0, "\0\0\0\0"}, {-1, -16384, 16384, 0, "\0\0\0\0"},
-        {-1, -16385, 0, 0, "\0\0\0\1"}, {-1, 32767, 0, 0, "\0\0\1\0"}, {-1, 0, -32768, 0, "\1\0\0\0"},
-        {-1, 0, 20000, 0, "\0\1\0\0"}, {-1, 23170, -23170, 0, "\1\0\1\0"}};
+    const struct { int button, x, y; const char* keys; const char* arrows; } cases[] = {  // up, down, right, left
+        {PadSouth, 0, 0, " ", "\0\0\0\0"}, {PadStart, 0, 0, " \r", "\0\0\0\0"}, {PadNorth, 0, 0, "p", "\0\0\0\0"},
+        {PadBack, 0, 0, "\x1b", "\0\0\0\0"}, {PadLeftShoulder, 0, 0, "a", "\0\0\0\0"}, {PadRightShoulder, 0, 0, "d", "\0\0\0\0"},
+        {PadUp, 0, 0, "", "\1\0\0\0"}, {PadDown, 0, 0, "", "\0\1\0\0"}, {PadRight, 0, 0, "", "\0\0\1\0"},
+        {PadLeft, 0, 0, "", "\0\0\0\1"}, {-1, 16384, -16384, "", "\0\0\0\0"}, {-1, -16384, 16384, "", "\0\0\0\0"},
+        {-1, -16385, 0, "", "\0\0\0\1"}, {-1, 32767, 0, "", "\0\0\1\0"}, {-1, 0, -32768, "", "\1\0\0\0"},
+        {-1, 0, 20000, "", "\0\1\0\0"}, {-1, 23170, -23170, "", "\1\0\1\0"}};
     for (const auto& c : cases) {
         PadReading pad{};
         if (c.button >= 0) pad.buttons[c.button] = true;
         pad.stickX = c.x, pad.stickY = c.y;
         KeySet keys{}, want{};
         AddPadKeys(pad, keys);
-        want.keys[c.key] = c.key != 0;
+        for (const char* k = c.keys; *k != '\0'; ++k) want.keys[static_cast<unsigned char>(*k)] = 1;
         std::memcpy(want.arrows, c.arrows, 4);
         EXPECT_EQ(std::memcmp(&keys, &want, sizeof keys), 0) << c.button << " " << c.x << "," << c.y;
     }

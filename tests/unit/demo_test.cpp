@@ -243,6 +243,34 @@ void NudgeOneTick(long tick, bool stepped) {
     if (tick == 131 && !stepped) y = kept;
 }
 
+// Records the real scenes headless for `ticks` with these keys, `watch` seeing every step; the
+// demo's text.
+std::string RecordHeadless(const std::string& path, unsigned seed, long ticks, void (*keys)(long, KeySet&),
+                           void (*watch)(long, bool)) {
+    const RankingRow table{};
+    DemoRun recording;
+    std::string why;
+    EXPECT_TRUE(StartRecording(recording, path, seed, table.data(), "test", why)) << why;
+    StartHeadlessPlay(seed, table);
+    press = keys, meddle = watch;
+    PlayTicks(recording, ticks);
+    EXPECT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
+    return ReadFile(path);
+}
+
+// Plays the demo at path headless as a timedemo to its end; whether it stayed in step, and in
+// `said` what it told.
+bool PlayedInStep(const std::string& path, void (*watch)(long, bool), std::string& said) {
+    DemoRun play;
+    std::string why;
+    EXPECT_TRUE(LoadDemo(play, path, why)) << why;
+    play.mode = DemoMode::TimeDemo;
+    StartHeadlessPlay(play.demo.seed, play.demo.table);
+    press = nullptr, meddle = watch;
+    said = Stderr([&] { PlayTicks(play, 1000); });
+    return DemoPlayedOut(play) && FinishPlayback(play, RankingTable);
+}
+
 }  // namespace
 
 // Checks sample the state; the running hash sees every tick. A difference that came and went
@@ -251,14 +279,8 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     TempFolder folder;
     const std::string path = folder / "game.demo";
     const RankingRow table{};
-    DemoRun recording;
     std::string why;
-    ASSERT_TRUE(StartRecording(recording, path, 99, table.data(), "test", why)) << why;
-    StartHeadlessPlay(99, table);
-    press = GamePlayed, meddle = nullptr;
-    PlayTicks(recording, 460);
-    ASSERT_TRUE(FinishRecording(recording, RankingTable, why)) << why;
-    const std::string format2 = ReadFile(path);
+    const std::string format2 = RecordHeadless(path, 99, 460, GamePlayed, nullptr);
     ASSERT_NE(format2.find(" check game "), std::string::npos);
     ASSERT_NE(format2.find(" check title "), std::string::npos);
     ASSERT_FALSE(std::regex_search(format2, std::regex("\n1(3[1-9]|[4-7][0-9]) check"))) << "no switch after the nudge";
@@ -272,13 +294,8 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
         {folder / "format1.demo", true, true, ""},
     };
     for (const auto& c : cases) {
-        DemoRun play;
-        ASSERT_TRUE(LoadDemo(play, c.file, why)) << why;
-        play.mode = DemoMode::TimeDemo;
-        StartHeadlessPlay(play.demo.seed, play.demo.table);
-        press = nullptr, meddle = c.nudge ? NudgeOneTick : nullptr;
-        const std::string said = Stderr([&] { PlayTicks(play, 1000); });
-        EXPECT_EQ(FinishPlayback(play, RankingTable), c.inStep) << c.file << c.nudge;
+        std::string said;
+        EXPECT_EQ(PlayedInStep(c.file, c.nudge ? NudgeOneTick : nullptr, said), c.inStep) << c.file << c.nudge;
         EXPECT_TRUE(said.find(c.said) != std::string::npos && Lines(said) == (c.inStep ? 0 : 1)) << said;
         if (!c.inStep) {
             EXPECT_NE(said.find("(the play differed on a tick since the last check)"), std::string::npos) << said;
@@ -298,6 +315,45 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     const std::string body = ReadFile(folder / "remade.demo");
     EXPECT_EQ(body.substr(body.find("\nseed")), left.substr(left.find("\nseed")));
     press = nullptr, meddle = nullptr;
+    EndHeadlessPlay();
+}
+
+namespace {
+
+// Enter at the title (no pause there); a game paused by Enter while the blade turns and the view
+// turns, a focus loss that leaves it paused, Enter again; a focus loss alone, then Enter.
+void GamePaused(long t, KeySet& keys) {
+    keys.keys[kPauseKey] = (t >= 5 && t < 7) || (t >= 60 && t < 62) || (t >= 120 && t < 122) || (t >= 180 && t < 182);
+    keys.keys[kFocusLostKey] = t == 100 || t == 150;
+    keys.keys[' '] = t >= 20 && t < 24;
+    keys.arrows[ArrowUp] = t >= 30 && t < 200;
+    keys.keys['d'] = t >= 30 && t < 200;
+}
+
+std::string checks[250];  // the scene's check after each tick's step, without the running hash
+
+void NoteCheck(long tick, bool stepped) {
+    SceneCheck check;
+    if (stepped && currentScene != nullptr) currentScene->Check(check);
+    if (stepped) checks[tick] = CheckLine(check, 1, 0) + (currentScene->Paused() ? " paused" : "");
+}
+
+}  // namespace
+
+// While paused, the time, the gems, the sparks, the blade and the view stand still whatever keys
+// are held; a run with pauses plays back in step.
+TEST(Demo, APausedGameStandsStillAndPlaysBackInStep) {
+    TempFolder folder;
+    const std::string path = folder / "paused.demo";
+    const std::string text = RecordHeadless(path, 5, 250, GamePaused, NoteCheck);
+    EXPECT_TRUE(checks[6] != checks[5] && checks[59].substr(0, 5) == "game ");  // the title runs on
+    for (long t : {61L, 100L, 119L}) EXPECT_EQ(checks[t], checks[60]) << t;
+    EXPECT_TRUE(checks[60].find(" paused") != std::string::npos && checks[121].find(" paused") == std::string::npos);
+    for (long t : {151L, 179L}) EXPECT_EQ(checks[t], checks[150]) << t;
+    EXPECT_TRUE(checks[121] != checks[120] && checks[181] != checks[180]);
+    EXPECT_TRUE(text.find("\n60 +code13\n") != std::string::npos && text.find("\n150 +code255\n") != std::string::npos);
+    std::string said;
+    EXPECT_TRUE(PlayedInStep(path, nullptr, said) && said.empty()) << said;
     EndHeadlessPlay();
 }
 
@@ -382,6 +438,7 @@ TEST(Demo, TimeDemoSummary) {
     EXPECT_EQ(TimeDemoSummary("a.demo", figures, true, ""),
               "timedemo a.demo: 200 ticks in 2.00 s, 100.0 ticks/s; ms per frame: median 10.00, p99 19.80, "
               "longest 20.00; CPU ms per frame 2.00; in step");
+    figures.pausedTicks = 30;
     const std::string out = TimeDemoSummary("a.demo", figures, false, "went out of step at tick 5");
-    EXPECT_EQ(out.substr(out.rfind("; ")), "; OUT OF STEP: went out of step at tick 5");
+    EXPECT_EQ(out.substr(out.rfind("2.00; ")), "2.00; 30 paused ticks passed over; OUT OF STEP: went out of step at tick 5");
 }

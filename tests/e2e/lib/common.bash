@@ -72,12 +72,12 @@ e2e_start_x() {
   exit 1
 }
 
-# Copies the game's data folder so the player's own ranking is never touched.
+# Copies the game's data folder so the player's own ranking and settings are never touched.
 e2e_data_copy() {
   local dir="$E2E_WORK/${1:-data}"
   mkdir -p "$dir"
   cp -r "$E2E_BUILD/res" "$E2E_BUILD/shader" "$E2E_BUILD/icons" "$dir/"
-  rm -f "$dir/res/ranking.dat"
+  rm -f "$dir/res/ranking.dat" "$dir/res/settings.ini"
   echo "$dir"
 }
 
@@ -167,10 +167,11 @@ e2e_wait_ticks() {
   e2e_wait_state "${2:-}" "[ \"\${GAME[tick]}\" -ge $((from + ${1:-2})) ]"
 }
 
-# The name a state line gives a key xdotool names: space, escape, up, left, p.
+# The name a state line gives a key xdotool names: space, escape, up, left, p, code13 (Return).
 e2e_key_name() {
   case "$1" in
     [A-Za-z0-9]) echo "$1" ;;
+    Return) echo code13 ;;
     *) echo "$1" | tr '[:upper:]' '[:lower:]' ;;
   esac
 }
