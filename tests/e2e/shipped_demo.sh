@@ -3,11 +3,11 @@
 # shipped demo, recorded by a Release build, played with --timedemo on this build and on an
 # unoptimised AddressSanitizer build asked for x87 arithmetic (-O0 -mfpmath=387), and headless on
 # a clang build with -ffast-math and fused multiply-add (-march=x86-64-v3, when the CPU has it)
-# and on this build with flush-to-zero set as the game loads (each build made beside this one the
-# first time; two builds that each put several of a packager's or player's wishes together, as
-# building costs the suite most of its time). A run recorded through the window on this build a moment before,
-# with the blade turned and lifted through the gems, is played on each of them too. Every run must
-# stay in step to its last scores.
+# and on this build with flush-to-zero set as the game loads. Building costs the suite most of its
+# time, so each of the two builds (made beside this one the first time) puts several of a
+# packager's or player's wishes together. A run recorded through the window on this build a
+# moment before, with the blade turned and lifted through the gems, is played on each of them too.
+# Every run must stay in step to its last scores.
 source "$(dirname "$0")/lib/common.bash"
 
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -43,7 +43,8 @@ variant() {
   local dir="$E2E_BUILD/$1" target=$2
   shift 2
   cmake -S "$source_dir" -B "$dir" -DTORVINEL_TESTS=OFF -DTORVINEL_BENCH=OFF -DTORVINEL_TOOLS=ON "$@" >/dev/null || return 1
-  # The compilers' chatter about the player's flags that the game's own override stays in the log.
+  # Configured each time, so a tree made before it built demo_tool gets it. The compilers'
+  # warnings that the game's own options override the player's flags stay in the log.
   cmake --build "$dir" -j"$(nproc)" --target "$target" >"$dir.log" 2>&1 || { cat "$dir.log"; return 1; }
 }
 runs=("this build|$E2E_BUILD/torvinel-windowed|")
