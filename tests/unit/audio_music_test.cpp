@@ -1,4 +1,4 @@
-// The music's clock-driven restart and the check of its file, without any audio output.
+// The music's restart by ticks and the check of its file, without any audio output.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -6,26 +6,16 @@
 #include "audio/Music.h"
 #include "audio/SoundEffect.h"
 
-// A never-opened player (as in a silent game) only keeps the clock: it restarts once 68 whole
-// seconds have passed, across midnight too, and a late tick counts from the late time.
-TEST(AudioMusicClock, RestartsOnceSixtyEightWholeSecondsHavePassed) {
-    // {start, first and last second ticked (twice each), seconds after the start that restarted}
-    const struct { int start, from, to; std::vector<int> restarts; } cases[] = {
-        {12 * 3600, 1, 150, {68, 136}}, {24 * 3600 - 30, 1, 100, {68}}, {12 * 3600, 220, 220, {220}}};
+// The track starts again 68 s of ticks after it last started, never earlier, whatever tick the
+// last start was on.
+TEST(AudioMusicClock, RestartsEveryFortyTwoHundredFiftyTicks) {
+    const struct { long start, from, to; std::vector<long> restarts; } cases[] = {
+        {0, 0, 9000, {4250, 8500}}, {100, 0, 4349, {}}, {100, 4350, 4350, {4350}}};
     for (const auto& c : cases) {
-        MusicPlayer player;
-        player.lengthSeconds = 68;
-        player.PlayAt(c.start / 3600, c.start / 60 % 60, c.start % 60);
-        std::vector<int> restarts;
-        for (int t = c.from; t <= c.to; ++t) {
-            const int now = (c.start + t) % 86400;
-            for (int tick = 0; tick < 2; ++tick) {
-                const int before = player.startHour * 3600 + player.startMinute * 60 + player.startSecond;
-                player.RestartIfEndedAt(now / 3600, now / 60 % 60, now % 60);
-                const int after = player.startHour * 3600 + player.startMinute * 60 + player.startSecond;
-                if (after != before) restarts.push_back(t);
-            }
-        }
+        long start = c.start;
+        std::vector<long> restarts;
+        for (long tick = c.from; tick <= c.to; ++tick)
+            if (MusicRestarts(start, tick)) restarts.push_back(tick);
         EXPECT_EQ(restarts, c.restarts) << c.start;
     }
 }

@@ -1,0 +1,206 @@
+#include "app/Export.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "app/App.h"
+#include "app/Game.h"
+#include "app/WindowKeys.h"
+#include "audio/Music.h"
+#include "audio/SoundMix.h"
+#include "platform/Clock.h"
+#include "platform/DataFolder.h"
+#include "platform/GlContext.h"
+#include "platform/Say.h"
+#include "scene/Scene.h"
+#include "scenes/GameScene.h"
+#include "scenes/RankingFile.h"
+#include "video/SoundFile.h"
+#include "video/VideoFile.h"
+
+namespace {
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char folder[4096];
+    if (getcwd(folder, sizeof folder) == nullptr) return path;
+    return std::string(folder) + "/" + path;
+}
+
+// A new empty file beside `path` that the video is written into, with the permissions a file
+// made there would have; empty when the folder cannot take it.
+std::string TempBeside(const std::string& path, std::string& why) {
+    const std::size_t slash = path.rfind('/');
+    std::string temp = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        why = std::string("cannot write there (") + std::strerror(errno) + ")";
+        return "";
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    return temp;
+}
+
+long stepsTaken = 0;
+void CountedStep() {
+    ++stepsTaken;
+    StepScenes();
+}
+
+// The offscreen picture the scenes draw into, at the video's size.
+struct Offscreen {
+    GLuint frame = 0, colour = 0, depth = 0;
+};
+
+bool MakeOffscreen(Offscreen& off, int width, int height) {
+    if (!GLEW_ARB_framebuffer_object && !GLEW_VERSION_3_0) return false;
+    glGenFramebuffers(1, &off.frame);
+    glGenRenderbuffers(1, &off.colour);
+    glGenRenderbuffers(1, &off.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, off.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, off.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, off.frame);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, off.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, off.depth);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+// The sounds the ticks name, decoded once each; a file that cannot be decoded stays silent.
+const StereoSamples* EffectSamples(const char* path) {
+    static std::map<std::string, StereoSamples> decoded;
+    if (path == nullptr) return nullptr;
+    auto found = decoded.find(path);
+    if (found == decoded.end()) {
+        std::string why;
+        StereoSamples samples;
+        if (!DecodeSoundFile(path, samples, why)) Say("the sound \"%s\": %s; the video goes on without it\n", path, why.c_str());
+        found = decoded.emplace(path, std::move(samples)).first;
+    }
+    return &found->second;
+}
+
+// Plays the demo through the tick into the video; false, with `why`, when the video could not
+// take a frame.
+bool ExportTicks(Game& game, VideoFile& video, int width, int height, std::string& why) {
+    StereoSamples music;
+    if (!DecodeSoundFile(kMusicTrackPath, music, why))
+        Say("the music \"%s\": %s; the video goes on without it\n", kMusicTrackPath, why.c_str());
+    // The music starts with the game, as the first title comes up.
+    SoundMix mix{&music, 0, nullptr, -1};
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+    std::vector<float> sound(2 * kTickFrames);
+    const long total = game.demo.demo.lastTick + 1;
+    unsigned shown = 0;
+    game.step = CountedStep;
+    for (;;) {
+        const long before = stepsTaken;
+        const TickOutcome outcome = RunGameTick(game, KeySet{});
+        if (stepsTaken != before) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+            if (currentScene != nullptr) currentScene->Draw();
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            const TickSounds& played = SoundsThisTick();
+            MixTick(mix, played, music, EffectSamples(played.effect), CurrentSoundLevels(), sound.data());
+            if (!WriteVideoFrame(video, pixels.data(), why) || !WriteVideoSound(video, sound.data(), kTickFrames, why)) {
+                std::fputc('\n', stderr);  // ends the progress line
+                return false;
+            }
+            const unsigned now = MonotonicMs();
+            if (ProgressDue(stepsTaken, total, now, shown)) {
+                shown = now;
+                std::fprintf(stderr, "\r%s%s", kSayPrefix, ExportProgress(stepsTaken, total).c_str());
+            }
+        }
+        if (outcome == TickOutcome::DemoEnded || outcome == TickOutcome::Leave) break;
+    }
+    std::fprintf(stderr, "\r%s%s\n", kSayPrefix, ExportProgress(stepsTaken, stepsTaken).c_str());
+    return true;
+}
+
+}  // namespace
+
+std::string ExportProgress(long done, long total) {
+    const long percent = total > 0 ? done * 100 / total : 100;
+    return "exporting " + std::to_string(done) + "/" + std::to_string(total) + " ticks (" + std::to_string(percent) + "%)";
+}
+
+bool ProgressDue(long done, long total, unsigned nowMs, unsigned shownMs) {
+    return done <= 1 || done >= total || nowMs - shownMs >= kProgressMs;
+}
+
+int RunExport(const CommandChoice& command) {
+    const std::string demoFile = AbsolutePath(command.demoPath), out = AbsolutePath(command.videoPath);
+    const int width = command.width > 0 ? command.width : 1280, height = command.width > 0 ? command.height : 720;
+    std::string rankingPath, why;
+    if (!EnterDataFolder(rankingPath)) return 1;
+    // The player's sound levels are heard in the video, and nothing of the player's is written.
+    StartPlayerSettings(rankingPath, false);
+    SetRankingPath("");
+    Game game;
+    if (!LoadDemo(game.demo, demoFile, why)) {
+        Say("cannot export the demo %s: %s\n", command.demoPath.c_str(), why.c_str());
+        return 1;
+    }
+    game.demo.mode = DemoMode::Play;
+    game.demo.path = command.demoPath;
+    if (!OpenDisplayCheck()) {
+        Say("cannot export without an X display (for its OpenGL); run it under xvfb-run -a\n");
+        return 1;
+    }
+    const std::string temp = TempBeside(out, why);
+    VideoFile* video = temp.empty() ? nullptr : OpenVideo(temp, width, height, why);
+    if (video == nullptr) {
+        if (!temp.empty()) unlink(temp.c_str());
+        Say("cannot export to %s: %s\n", command.videoPath.c_str(), why.c_str());
+        return 1;
+    }
+    // A window of one pixel, never shown, only for the GL context; the scenes draw offscreen.
+    int glutArgc = 1;
+    char name[] = "torvinel", *glutArgv[] = {name, nullptr};
+    glutInit(&glutArgc, glutArgv);
+    CloseDisplayCheck();
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DEPTH | GLUT_STENCIL);
+    glutInitWindowSize(1, 1);
+    glutCreateWindow("Torvinel export");
+    glutHideWindow();
+    Offscreen offscreen;
+    bool ok = glewInit() == GLEW_OK && MakeOffscreen(offscreen, width, height);
+    if (!ok) why = "this OpenGL cannot draw offscreen (no framebuffer objects)";
+    if (ok) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        SetGameGlState();
+        SetDrawingSize(width, height);
+        StartHeadlessPlay(game.demo.demo.seed, game.demo.demo.table);
+        ok = ExportTicks(game, *video, width, height, why);
+    }
+    ok = ok ? FinishVideo(video, why) : (DropVideo(video), false);
+    if (ok && std::rename(temp.c_str(), out.c_str()) != 0) {
+        why = std::string("cannot put it in place (") + std::strerror(errno) + ")";
+        ok = false;
+    }
+    if (!ok) {
+        unlink(temp.c_str());
+        Say("cannot export to %s: %s\n", command.videoPath.c_str(), why.c_str());
+    }
+    EndHeadlessPlay();
+    glFinish();
+    return ok ? 0 : 1;
+}

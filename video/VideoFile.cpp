@@ -1,0 +1,199 @@
+#include "video/VideoFile.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <vector>
+
+struct VideoFile {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* picture = nullptr;
+    AVCodecContext* sound = nullptr;
+    AVStream* pictureStream = nullptr;
+    AVStream* soundStream = nullptr;
+    SwsContext* scaler = nullptr;
+    AVFrame* frame = nullptr;
+    AVFrame* soundFrame = nullptr;
+    AVPacket* packet = nullptr;
+    int width = 0, height = 0;
+    long frames = 0;             // pictures sent to the encoder
+    long soundSent = 0;          // sound frames sent to the encoder
+    std::vector<float> waiting;  // sound short of a whole encoder frame
+};
+
+namespace {
+
+bool Failed(std::string& why, const char* what, int code) {
+    char words[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, words, sizeof words);
+    why = std::string(what) + " (" + words + ")";
+    return false;
+}
+
+// Sends a frame (null: the end) and writes every packet the encoder has ready.
+bool Encode(VideoFile& video, AVCodecContext* codec, AVStream* stream, const AVFrame* frame, std::string& why) {
+    int result = avcodec_send_frame(codec, frame);
+    if (result < 0) return Failed(why, "cannot encode", result);
+    for (;;) {
+        result = avcodec_receive_packet(codec, video.packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
+        if (result < 0) return Failed(why, "cannot encode", result);
+        av_packet_rescale_ts(video.packet, codec->time_base, stream->time_base);
+        video.packet->stream_index = stream->index;
+        result = av_interleaved_write_frame(video.format, video.packet);
+        if (result < 0) return Failed(why, "cannot write", result);
+    }
+}
+
+AVCodecContext* OpenEncoder(VideoFile& video, const char* name, AVStream*& stream, std::string& why,
+                            void (*set)(AVCodecContext*, AVDictionary**, const VideoFile&)) {
+    const AVCodec* codec = avcodec_find_encoder_by_name(name);
+    if (codec == nullptr) {
+        why = std::string("this FFmpeg has no ") + name + " encoder";
+        return nullptr;
+    }
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    AVDictionary* options = nullptr;
+    set(context, &options, video);
+    if (video.format->oformat->flags & AVFMT_GLOBALHEADER) context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int result = avcodec_open2(context, codec, &options);
+    av_dict_free(&options);
+    stream = avformat_new_stream(video.format, nullptr);
+    if (result < 0 || stream == nullptr) {
+        avcodec_free_context(&context);
+        Failed(why, (std::string("cannot start the ") + name + " encoder").c_str(), result);
+        return nullptr;
+    }
+    avcodec_parameters_from_context(stream->codecpar, context);
+    stream->time_base = context->time_base;
+    return context;
+}
+
+// VP8 as fast as it goes: the real-time deadline, its fastest setting and every core, at a rate
+// that keeps the tube's texture sharp (about 0.08 bits a pixel).
+void SetPictures(AVCodecContext* codec, AVDictionary** options, const VideoFile& video) {
+    codec->width = video.width;
+    codec->height = video.height;
+    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->time_base = AVRational{2, 125};  // a 16 ms tick
+    codec->framerate = AVRational{125, 2};
+    codec->gop_size = 125;
+    codec->bit_rate = std::max<long>(500000, long(video.width) * video.height * 5);
+    codec->thread_count = 0;
+    av_dict_set(options, "deadline", "realtime", 0);
+    av_dict_set(options, "cpu-used", "8", 0);
+}
+
+void SetSound(AVCodecContext* codec, AVDictionary**, const VideoFile&) {
+    codec->sample_rate = 48000;
+    codec->sample_fmt = AV_SAMPLE_FMT_FLT;
+    av_channel_layout_default(&codec->ch_layout, 2);
+    codec->bit_rate = 128000;
+    codec->time_base = AVRational{1, 48000};
+}
+
+AVFrame* NewFrame(AVCodecContext* codec) {
+    AVFrame* frame = av_frame_alloc();
+    if (codec->codec_type == AVMEDIA_TYPE_VIDEO) {
+        frame->format = codec->pix_fmt, frame->width = codec->width, frame->height = codec->height;
+    } else {
+        frame->format = codec->sample_fmt, frame->nb_samples = codec->frame_size;
+        av_channel_layout_copy(&frame->ch_layout, &codec->ch_layout);
+    }
+    if (av_frame_get_buffer(frame, 0) < 0) av_frame_free(&frame);
+    return frame;
+}
+
+void Free(VideoFile* video) {
+    avcodec_free_context(&video->picture);
+    avcodec_free_context(&video->sound);
+    sws_freeContext(video->scaler);
+    av_frame_free(&video->frame);
+    av_frame_free(&video->soundFrame);
+    av_packet_free(&video->packet);
+    if (video->format != nullptr && video->format->pb != nullptr) avio_closep(&video->format->pb);
+    avformat_free_context(video->format);
+    delete video;
+}
+
+// Hands the encoder every whole frame of waiting sound; at the end, the rest padded with silence.
+bool SendSound(VideoFile& video, bool end, std::string& why) {
+    const std::size_t whole = static_cast<std::size_t>(video.sound->frame_size) * 2;
+    if (end && video.waiting.size() % whole != 0) video.waiting.resize((video.waiting.size() / whole + 1) * whole, 0.0f);
+    std::size_t at = 0;
+    for (; at + whole <= video.waiting.size(); at += whole) {
+        if (av_frame_make_writable(video.soundFrame) < 0) return Failed(why, "cannot encode", AVERROR(ENOMEM));
+        std::copy_n(video.waiting.data() + at, whole, reinterpret_cast<float*>(video.soundFrame->data[0]));
+        video.soundFrame->pts = video.soundSent;
+        video.soundSent += video.sound->frame_size;
+        if (!Encode(video, video.sound, video.soundStream, video.soundFrame, why)) return false;
+    }
+    video.waiting.erase(video.waiting.begin(), video.waiting.begin() + static_cast<long>(at));
+    return true;
+}
+
+}  // namespace
+
+VideoFile* OpenVideo(const std::string& path, int width, int height, std::string& why) {
+    // The libraries' own notes would only repeat, less clearly, what the game says in one line.
+    av_log_set_level(AV_LOG_QUIET);
+    VideoFile* video = new VideoFile;
+    video->width = width, video->height = height;
+    const char* failure = nullptr;
+    int result = avformat_alloc_output_context2(&video->format, nullptr, "webm", path.c_str());
+    if (result < 0) failure = "cannot make a WebM file";
+    if (failure == nullptr) video->picture = OpenEncoder(*video, "libvpx", video->pictureStream, why, SetPictures);
+    if (video->picture != nullptr) video->sound = OpenEncoder(*video, "libopus", video->soundStream, why, SetSound);
+    if (failure == nullptr && video->sound == nullptr) return Free(video), nullptr;
+    if (failure == nullptr) {
+        video->frame = NewFrame(video->picture);
+        video->soundFrame = NewFrame(video->sound);
+        video->packet = av_packet_alloc();
+        video->scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
+                                       SWS_POINT, nullptr, nullptr, nullptr);
+        result = AVERROR(ENOMEM);
+        if (!video->frame || !video->soundFrame || !video->packet || !video->scaler) failure = "cannot start the encoders";
+    }
+    if (failure == nullptr && (result = avio_open(&video->format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
+        failure = "cannot write it";
+    if (failure == nullptr && (result = avformat_write_header(video->format, nullptr)) < 0) failure = "cannot write it";
+    if (failure == nullptr) return video;
+    Failed(why, failure, result);
+    Free(video);
+    return nullptr;
+}
+
+bool WriteVideoFrame(VideoFile& video, const unsigned char* rgba, std::string& why) {
+    if (av_frame_make_writable(video.frame) < 0) return Failed(why, "cannot encode", AVERROR(ENOMEM));
+    // GL's rows run bottom-up: start at the last and step backwards.
+    const int stride = video.width * 4;
+    const uint8_t* top = rgba + static_cast<std::size_t>(video.height - 1) * stride;
+    const int strides[1] = {-stride};
+    sws_scale(video.scaler, &top, strides, 0, video.height, video.frame->data, video.frame->linesize);
+    video.frame->pts = video.frames++;
+    return Encode(video, video.picture, video.pictureStream, video.frame, why);
+}
+
+bool WriteVideoSound(VideoFile& video, const float* stereo, int frames, std::string& why) {
+    video.waiting.insert(video.waiting.end(), stereo, stereo + static_cast<std::size_t>(frames) * 2);
+    return SendSound(video, false, why);
+}
+
+bool FinishVideo(VideoFile* video, std::string& why) {
+    bool ok = SendSound(*video, true, why) && Encode(*video, video->sound, video->soundStream, nullptr, why) &&
+              Encode(*video, video->picture, video->pictureStream, nullptr, why);
+    int result = ok ? av_write_trailer(video->format) : 0;
+    if (result < 0) ok = Failed(why, "cannot write", result);
+    result = avio_closep(&video->format->pb);
+    if (ok && result < 0) ok = Failed(why, "cannot write", result);
+    Free(video);
+    return ok;
+}
+
+void DropVideo(VideoFile* video) { Free(video); }
