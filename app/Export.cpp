@@ -59,13 +59,35 @@ void CountedStep() {
     StepScenes();
 }
 
-// The offscreen picture the scenes draw into, at the video's size.
-struct Offscreen {
-    GLuint frame = 0, colour = 0, depth = 0;
-};
+// The sounds the ticks name, decoded once each; a file that cannot be decoded stays silent.
+const StereoSamples* EffectSamples(const char* path) {
+    static std::map<std::string, StereoSamples> decoded;
+    if (path == nullptr) return nullptr;
+    auto found = decoded.find(path);
+    if (found == decoded.end()) {
+        std::string why;
+        StereoSamples samples;
+        if (!DecodeSoundFile(path, samples, why))
+            Say("the sound \"%s\": %s; the video goes on without it\n", path, why.c_str());
+        found = decoded.emplace(path, std::move(samples)).first;
+    }
+    return &found->second;
+}
+
+}  // namespace
+
+std::string ExportProgress(long done, long total) {
+    const long percent = total > 0 ? done * 100 / total : 100;
+    return "exporting " + std::to_string(done) + "/" + std::to_string(total) + " ticks (" + std::to_string(percent) + "%)";
+}
+
+bool ProgressDue(long done, long total, unsigned nowMs, unsigned shownMs) {
+    return done <= 1 || done >= total || nowMs - shownMs >= kProgressMs;
+}
 
 bool MakeOffscreen(Offscreen& off, int width, int height) {
     if (!GLEW_ARB_framebuffer_object && !GLEW_VERSION_3_0) return false;
+    off.width = width, off.height = height;
     glGenFramebuffers(1, &off.frame);
     glGenRenderbuffers(1, &off.colour);
     glGenRenderbuffers(1, &off.depth);
@@ -81,68 +103,69 @@ bool MakeOffscreen(Offscreen& off, int width, int height) {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-// The sounds the ticks name, decoded once each; a file that cannot be decoded stays silent.
-const StereoSamples* EffectSamples(const char* path) {
-    static std::map<std::string, StereoSamples> decoded;
-    if (path == nullptr) return nullptr;
-    auto found = decoded.find(path);
-    if (found == decoded.end()) {
-        std::string why;
-        StereoSamples samples;
-        if (!DecodeSoundFile(path, samples, why)) Say("the sound \"%s\": %s; the video goes on without it\n", path, why.c_str());
-        found = decoded.emplace(path, std::move(samples)).first;
-    }
-    return &found->second;
+void FreeOffscreen(Offscreen& off) {
+    if (off.frame == 0) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    glDeleteFramebuffers(1, &off.frame);
+    glDeleteRenderbuffers(1, &off.colour);
+    glDeleteRenderbuffers(1, &off.depth);
+    off = Offscreen{};
 }
 
-// Plays the demo through the tick into the video; false, with `why`, when the video could not
-// take a frame.
-bool ExportTicks(Game& game, VideoFile& video, int width, int height, std::string& why) {
+void DrawOffscreen(const Offscreen& off, unsigned char* rgba) {
+    glBindFramebuffer(GL_FRAMEBUFFER, off.frame);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (currentScene != nullptr) currentScene->Draw();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, off.width, off.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
+bool ExportDemo(DemoRun& run, VideoFile& video, int width, int height, std::string& why) {
+    Offscreen offscreen;
+    if (!MakeOffscreen(offscreen, width, height)) {
+        FreeOffscreen(offscreen);
+        why = "this OpenGL cannot draw offscreen (no framebuffer objects)";
+        return false;
+    }
     StereoSamples music;
     if (!DecodeSoundFile(kMusicTrackPath, music, why))
         Say("the music \"%s\": %s; the video goes on without it\n", kMusicTrackPath, why.c_str());
+    SetGameGlState();
+    SetDrawingSize(width, height);
+    StartHeadlessPlay(run.demo.seed, run.demo.table);
+    Game game;
+    game.demo = std::move(run);
+    game.demo.mode = DemoMode::Play;
+    game.step = CountedStep;
     // The music starts with the game, as the first title comes up.
     SoundMix mix{&music, 0, nullptr, -1};
     std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
     std::vector<float> sound(2 * kTickFrames);
-    const long total = game.demo.demo.lastTick + 1;
+    const long total = game.demo.demo.lastTick + 1, first = stepsTaken;
     unsigned shown = 0;
-    game.step = CountedStep;
-    for (;;) {
+    bool ok = true;
+    for (TickOutcome outcome = TickOutcome::Stepped;
+         ok && outcome != TickOutcome::DemoEnded && outcome != TickOutcome::Leave;) {
         const long before = stepsTaken;
-        const TickOutcome outcome = RunGameTick(game, KeySet{});
-        if (stepsTaken != before) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-            if (currentScene != nullptr) currentScene->Draw();
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-            const TickSounds& played = SoundsThisTick();
-            MixTick(mix, played, music, EffectSamples(played.effect), CurrentSoundLevels(), sound.data());
-            if (!WriteVideoFrame(video, pixels.data(), why) || !WriteVideoSound(video, sound.data(), kTickFrames, why)) {
-                std::fputc('\n', stderr);  // ends the progress line
-                return false;
-            }
-            const unsigned now = MonotonicMs();
-            if (ProgressDue(stepsTaken, total, now, shown)) {
-                shown = now;
-                std::fprintf(stderr, "\r%s%s", kSayPrefix, ExportProgress(stepsTaken, total).c_str());
-            }
+        outcome = RunGameTick(game, KeySet{});
+        if (stepsTaken == before) continue;
+        DrawOffscreen(offscreen, pixels.data());
+        const TickSounds& played = SoundsThisTick();
+        MixTick(mix, played, music, EffectSamples(played.effect), CurrentSoundLevels(), sound.data());
+        ok = WriteVideoFrame(video, pixels.data(), why) && WriteVideoSound(video, sound.data(), kTickFrames, why);
+        const unsigned now = MonotonicMs();
+        if (ProgressDue(stepsTaken - first, total, now, shown)) {
+            shown = now;
+            std::fprintf(stderr, "\r%s%s", kSayPrefix, ExportProgress(stepsTaken - first, total).c_str());
         }
-        if (outcome == TickOutcome::DemoEnded || outcome == TickOutcome::Leave) break;
     }
-    std::fprintf(stderr, "\r%s%s\n", kSayPrefix, ExportProgress(stepsTaken, stepsTaken).c_str());
-    return true;
-}
-
-}  // namespace
-
-std::string ExportProgress(long done, long total) {
-    const long percent = total > 0 ? done * 100 / total : 100;
-    return "exporting " + std::to_string(done) + "/" + std::to_string(total) + " ticks (" + std::to_string(percent) + "%)";
-}
-
-bool ProgressDue(long done, long total, unsigned nowMs, unsigned shownMs) {
-    return done <= 1 || done >= total || nowMs - shownMs >= kProgressMs;
+    std::fputc('\n', stderr);  // ends the progress line
+    run = std::move(game.demo);
+    EndHeadlessPlay();
+    FreeOffscreen(offscreen);
+    return ok;
 }
 
 int RunExport(const CommandChoice& command) {
@@ -153,13 +176,12 @@ int RunExport(const CommandChoice& command) {
     // The player's sound levels are heard in the video, and nothing of the player's is written.
     StartPlayerSettings(rankingPath, false);
     SetRankingPath("");
-    Game game;
-    if (!LoadDemo(game.demo, demoFile, why)) {
+    DemoRun run;
+    if (!LoadDemo(run, demoFile, why)) {
         Say("cannot export the demo %s: %s\n", command.demoPath.c_str(), why.c_str());
         return 1;
     }
-    game.demo.mode = DemoMode::Play;
-    game.demo.path = command.demoPath;
+    run.path = command.demoPath;
     if (!OpenDisplayCheck()) {
         Say("cannot export without an X display (for its OpenGL); run it under xvfb-run -a\n");
         return 1;
@@ -180,17 +202,11 @@ int RunExport(const CommandChoice& command) {
     glutInitWindowSize(1, 1);
     glutCreateWindow("Torvinel export");
     glutHideWindow();
-    Offscreen offscreen;
-    bool ok = glewInit() == GLEW_OK && MakeOffscreen(offscreen, width, height);
-    if (!ok) why = "this OpenGL cannot draw offscreen (no framebuffer objects)";
-    if (ok) {
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        SetGameGlState();
-        SetDrawingSize(width, height);
-        StartHeadlessPlay(game.demo.demo.seed, game.demo.demo.table);
-        ok = ExportTicks(game, *video, width, height, why);
-    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    bool ok = glewInit() == GLEW_OK;
+    if (!ok) why = "cannot initialise GLEW";
+    if (ok) ok = ExportDemo(run, *video, width, height, why);
     ok = ok ? FinishVideo(video, why) : (DropVideo(video), false);
     if (ok && std::rename(temp.c_str(), out.c_str()) != 0) {
         why = std::string("cannot put it in place (") + std::strerror(errno) + ")";
@@ -200,7 +216,6 @@ int RunExport(const CommandChoice& command) {
         unlink(temp.c_str());
         Say("cannot export to %s: %s\n", command.videoPath.c_str(), why.c_str());
     }
-    EndHeadlessPlay();
     glFinish();
     return ok ? 0 : 1;
 }
