@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "audio/Mp3Frames.h"
 #include "audio/Music.h"
+#include "audio/SoundMix.h"
 #include "audio/SoundEffect.h"
 
 // The track starts again 68 s of ticks after it last started, never earlier, whatever tick the
@@ -47,5 +48,36 @@ TEST(SoundFiles, DamagedTracksAndCutSoundsAreToldApart) {
         std::string why;
         EXPECT_EQ(c.wav ? WavDataWhole(c.bytes, why) : ScanMp3(c.bytes, shape, why), c.why.empty()) << c.why;
         EXPECT_EQ(why, c.why);
+    }
+}
+
+// The computed mix, tick by tick: what a tick started begins at its first frame, each sound at
+// its own level and silent when muted, a new effect cuts off the one sounding, a sound played out
+// falls silent, and the sum is clipped.
+TEST(ComputedMix, TicksMixWhatTheyStartedAtTheirLevels) {
+    StereoSamples music(2 * kTickFrames * 4), effect(2 * kTickFrames + 20, 0.75f);
+    for (std::size_t i = 0; i < music.size(); ++i) music[i] = static_cast<float>(i % 1000) / 2000.0f;
+    const auto m = [&](int tick, bool last) { return music[2 * kTickFrames * (tick + last) - last]; };
+    // Each tick: whether it started the music and the effect, the levels, then the tick's first
+    // sample (left) and last (right).
+    const struct { bool music, effect; SoundLevels levels; float first, last; } ticks[] = {
+        {true, false, {10, 10, false}, m(0, false), m(0, true)},
+        {false, true, {10, 10, false}, 1.0f, m(1, true) + 0.75f},  // clipped where the sum passes 1
+        {false, true, {5, 10, true}, 0.0f, 0.0f},                   // the effect again, muted
+        {false, false, {5, 10, false}, 0.5f * m(3, false) + 0.75f, 0.5f * m(3, true)},  // its last frames
+        {false, false, {10, 10, false}, 0.0f, 0.0f},                // both played out
+        {true, false, {10, 4, false}, m(0, false), m(0, true)},
+    };
+    SoundMix mix;
+    std::vector<float> out(2 * kTickFrames);
+    int tick = 0;
+    for (const auto& t : ticks) {
+        TickSounds sounds;
+        sounds.musicStarted = t.music;
+        sounds.effect = t.effect ? "cut" : nullptr;
+        MixTick(mix, sounds, music, t.effect ? &effect : nullptr, t.levels, out.data());
+        EXPECT_FLOAT_EQ(out[0], t.first) << "tick " << tick;
+        EXPECT_FLOAT_EQ(out.back(), t.last) << "tick " << tick;
+        ++tick;
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Export.h"
 #include "platform/DataFolder.h"
 
 TEST(StartUp, DataFolderAndScorePath) {
@@ -91,4 +92,16 @@ TEST(StartUp, CommandLine) {
         EXPECT_EQ(choice.demo, c.demo);
         EXPECT_EQ(choice.width, c.width);
     }
+    const char* video[] = {"torvinel", "--export", "a.demo", "b.webm"};
+    EXPECT_EQ(ParseCommandLine(4, video, false).videoPath, "b.webm");
+}
+
+// The export's progress line: shown at the first and the last tick, and between them at most
+// every kProgressMs, however fast the ticks go.
+TEST(StartUp, ExportProgress) {
+    EXPECT_EQ(ExportProgress(1200, 2401), "exporting 1200/2401 ticks (49%)");
+    const struct { long done, total; unsigned now, shown; bool due; } cases[] = {
+        {1, 2401, 5, 5, true}, {2, 2401, 5 + kProgressMs - 1, 5, false}, {2, 2401, 5 + kProgressMs, 5, true},
+        {2401, 2401, 6, 5, true}, {9, 2401, 3, 0xfffffff0u, false}, {9, 2401, 240, 0xfffffff0u, true}};  // wrapped
+    for (const auto& c : cases) EXPECT_EQ(ProgressDue(c.done, c.total, c.now, c.shown), c.due) << c.done << " " << c.now;
 }
