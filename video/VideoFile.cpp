@@ -9,7 +9,23 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
+
+namespace {
+
+// A picture or a stretch of sound, waiting for the encoding thread.
+struct Job {
+    bool picture = false;
+    std::vector<unsigned char> pixels;
+    std::vector<float> sound;
+};
+
+}  // namespace
 
 struct VideoFile {
     AVFormatContext* format = nullptr;
@@ -25,6 +41,15 @@ struct VideoFile {
     long frames = 0;             // pictures sent to the encoder
     long soundSent = 0;          // sound frames sent to the encoder
     std::vector<float> waiting;  // sound short of a whole encoder frame
+    // The encoders and the file belong to one thread of their own, so the next tick is drawn
+    // while the last one is encoded; a few jobs wait at most.
+    std::thread worker;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<Job> jobs;
+    std::vector<std::vector<unsigned char>> spare;  // pictures' buffers to use again
+    bool ending = false;
+    std::string failure;  // the first thing that failed; nothing is encoded after it
 };
 
 namespace {
@@ -75,8 +100,10 @@ AVCodecContext* OpenEncoder(VideoFile& video, const char* name, AVStream*& strea
     return context;
 }
 
-// VP8 as fast as it goes: the real-time deadline, its fastest setting and every core, at a rate
-// that keeps the tube's texture sharp (about 0.08 bits a pixel).
+// VP8 as fast as it goes: the real-time deadline and its fast setting, at a rate that keeps the
+// tube's texture sharp (about 0.08 bits a pixel). One thread: it already runs beside the drawing,
+// and libvpx's threads wait on each other by spinning, which on a busy machine cost ten times the
+// encoding itself.
 void SetPictures(AVCodecContext* codec, AVDictionary** options, const VideoFile& video) {
     codec->width = video.width;
     codec->height = video.height;
@@ -85,7 +112,7 @@ void SetPictures(AVCodecContext* codec, AVDictionary** options, const VideoFile&
     codec->framerate = AVRational{125, 2};
     codec->gop_size = 125;
     codec->bit_rate = std::max<long>(500000, long(video.width) * video.height * 5);
-    codec->thread_count = 0;
+    codec->thread_count = 1;
     av_dict_set(options, "deadline", "realtime", 0);
     av_dict_set(options, "cpu-used", "8", 0);
 }
@@ -138,6 +165,8 @@ bool SendSound(VideoFile& video, bool end, std::string& why) {
     return true;
 }
 
+void Work(VideoFile* video);
+
 }  // namespace
 
 VideoFile* OpenVideo(const std::string& path, int width, int height, std::string& why) {
@@ -163,13 +192,18 @@ VideoFile* OpenVideo(const std::string& path, int width, int height, std::string
     if (failure == nullptr && (result = avio_open(&video->format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
         failure = "cannot write it";
     if (failure == nullptr && (result = avformat_write_header(video->format, nullptr)) < 0) failure = "cannot write it";
-    if (failure == nullptr) return video;
+    if (failure == nullptr) {
+        video->worker = std::thread(Work, video);
+        return video;
+    }
     Failed(why, failure, result);
     Free(video);
     return nullptr;
 }
 
-bool WriteVideoFrame(VideoFile& video, const unsigned char* rgba, std::string& why) {
+namespace {
+
+bool EncodePicture(VideoFile& video, const unsigned char* rgba, std::string& why) {
     if (av_frame_make_writable(video.frame) < 0) return Failed(why, "cannot encode", AVERROR(ENOMEM));
     // GL's rows run bottom-up: start at the last and step backwards.
     const int stride = video.width * 4;
@@ -180,13 +214,76 @@ bool WriteVideoFrame(VideoFile& video, const unsigned char* rgba, std::string& w
     return Encode(video, video.picture, video.pictureStream, video.frame, why);
 }
 
+void Work(VideoFile* video) {
+    std::unique_lock<std::mutex> hold(video->lock);
+    for (;;) {
+        video->changed.wait(hold, [video] { return !video->jobs.empty() || video->ending; });
+        if (video->jobs.empty()) return;
+        Job job = std::move(video->jobs.front());
+        video->jobs.pop_front();
+        video->changed.notify_all();
+        const bool going = video->failure.empty();
+        hold.unlock();
+        std::string why;
+        bool ok = true;
+        if (going && job.picture) ok = EncodePicture(*video, job.pixels.data(), why);
+        if (going && !job.picture) {
+            video->waiting.insert(video->waiting.end(), job.sound.begin(), job.sound.end());
+            ok = SendSound(*video, false, why);
+        }
+        hold.lock();
+        if (!ok) video->failure = why;
+        if (job.picture) video->spare.push_back(std::move(job.pixels));
+    }
+}
+
+// Hands a job to the encoding thread once there is room; false, with `why`, once anything failed.
+bool Queue(VideoFile& video, Job& job, std::string& why) {
+    std::unique_lock<std::mutex> hold(video.lock);
+    video.changed.wait(hold, [&video] { return video.jobs.size() < 3 || !video.failure.empty(); });
+    if (!video.failure.empty()) {
+        why = video.failure;
+        return false;
+    }
+    video.jobs.push_back(std::move(job));
+    video.changed.notify_all();
+    return true;
+}
+
+// Ends the encoding thread once it has done every job; false, with `why`, when one failed.
+bool StopWorker(VideoFile& video, std::string& why) {
+    if (!video.worker.joinable()) return true;
+    {
+        std::lock_guard<std::mutex> hold(video.lock);
+        video.ending = true;
+    }
+    video.changed.notify_all();
+    video.worker.join();
+    why = video.failure;
+    return video.failure.empty();
+}
+
+}  // namespace
+
+bool WriteVideoFrame(VideoFile& video, const unsigned char* rgba, std::string& why) {
+    Job job;
+    job.picture = true;
+    {
+        std::lock_guard<std::mutex> hold(video.lock);
+        if (!video.spare.empty()) job.pixels = std::move(video.spare.back()), video.spare.pop_back();
+    }
+    job.pixels.assign(rgba, rgba + static_cast<std::size_t>(video.width) * video.height * 4);
+    return Queue(video, job, why);
+}
+
 bool WriteVideoSound(VideoFile& video, const float* stereo, int frames, std::string& why) {
-    video.waiting.insert(video.waiting.end(), stereo, stereo + static_cast<std::size_t>(frames) * 2);
-    return SendSound(video, false, why);
+    Job job;
+    job.sound.assign(stereo, stereo + static_cast<std::size_t>(frames) * 2);
+    return Queue(video, job, why);
 }
 
 bool FinishVideo(VideoFile* video, std::string& why) {
-    bool ok = SendSound(*video, true, why) && Encode(*video, video->sound, video->soundStream, nullptr, why) &&
+    bool ok = StopWorker(*video, why) && SendSound(*video, true, why) && Encode(*video, video->sound, video->soundStream, nullptr, why) &&
               Encode(*video, video->picture, video->pictureStream, nullptr, why);
     int result = ok ? av_write_trailer(video->format) : 0;
     if (result < 0) ok = Failed(why, "cannot write", result);
@@ -196,4 +293,8 @@ bool FinishVideo(VideoFile* video, std::string& why) {
     return ok;
 }
 
-void DropVideo(VideoFile* video) { Free(video); }
+void DropVideo(VideoFile* video) {
+    std::string why;
+    StopWorker(*video, why);
+    Free(video);
+}

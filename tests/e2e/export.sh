@@ -29,19 +29,44 @@ loudness() { ffmpeg -v error -i "$1" -vn -f wav - | sox -t wav - -n stat 2>&1 | 
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
 video="$E2E_WORK/three games.webm"
-export_video "$demo" "three games.webm" --size 512x288
+export_video "$demo" "three games.webm" --size 512x512
 check "the export ends with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
 check "its progress line counts up to every tick" grep -q "torvinel: exporting $ticks/$ticks ticks (100%)" "$E2E_WORK/err.txt"
 check "the video is under the name given, relative to where the game started" test -s "$video"
 check "nothing else is left beside it" test "$(ls -A "$E2E_WORK" | grep -c webm)" = 1
 streams=$(ffprobe -v error -show_entries stream=codec_name,width,height -of csv=p=0 "$video" | tr '\n' ' ')
-check "it is WebM with VP8 at 512x288 and Opus (got $streams)" test "$streams" = "vp8,512,288 opus "
+check "it is WebM with VP8 at 512x512 and Opus (got $streams)" test "$streams" = "vp8,512,512 opus "
 frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$video")
 check "one frame a tick: $frames frames for $ticks ticks" test "$frames" = "$ticks"
 rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$video")
 check "at 62.5 frames a second (got $rate)" test "$rate" = 125/2
 level=$(loudness "$video")
 check "the music is heard (RMS amplitude $level)" above "${level:-0}" 0.05
+
+# The game's own picture of a tick: a timedemo of the demo in a window of the video's size,
+# stopped once its state has passed tick 500, in the first game. Its window then shows the last
+# tick it wrote a state line for, or (its drawing not yet swapped) the one before.
+e2e_launch "$game" "$E2E_WORK/td.txt" "$E2E_WORK/td-err.txt" --size 512x512 --timedemo "$demo"
+win=$(e2e_wait_window "$pid") || fail "the timedemo's window appeared"
+e2e_wait_state "" '[ "${GAME[tick]}" -ge 500 ]'
+kill -STOP "$pid"
+e2e_read_state
+shown=${GAME[tick]}
+import -window "$win" "$E2E_ARTIFACTS/export-game.png"
+kill -CONT "$pid"
+kill "$pid"
+# The difference (RMSE from 0 to 1) at a quarter of the size between the game's picture and the
+# video's frame of tick $1.
+difference() {
+  ffmpeg -v error -y -i "$video" -vf "select=eq(n\,$1)" -frames:v 1 "$E2E_ARTIFACTS/export-frame-$1.png"
+  compare -metric RMSE <(convert "$E2E_ARTIFACTS/export-game.png" -resize 25% png:-) \
+    <(convert "$E2E_ARTIFACTS/export-frame-$1.png" -resize 25% png:-) null: 2>&1 | sed -nE 's/.*\((.*)\)/\1/p'
+}
+near=$( (difference "$shown"; difference $((shown - 1))) | sort -g | head -n 1)
+far=$(difference $((shown + 120)))
+check "the video's frame of tick $shown (or the one before) matches the game's picture (RMSE $near)" \
+  above 0.04 "${near:-1}"
+check "and a frame two seconds later does not (RMSE $far)" above "${far:-0}" 0.04
 
 settings 10 1
 export_video "$demo" "$E2E_WORK/muted.webm" --size 64x64
