@@ -163,8 +163,8 @@ void GameScene::Update() {
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);
-    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer(kCutSoundPath);
     if (field->cutCount > 0) SoundsThisTick().effect = kCutSoundPath;
+    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer(kCutSoundPath);
     if (CountCuts(timeLeft, score, field->cutCount)) finished = true;
     shake = TimeShake(timeLeft);
 }

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/Game.h"
 #include "audio/Mp3Frames.h"
 #include "audio/Music.h"
-#include "audio/SoundMix.h"
 #include "audio/SoundEffect.h"
+#include "audio/SoundMix.h"
+#include "scenes/GameScene.h"
 
 // The track starts again 68 s of ticks after it last started, never earlier, whatever tick the
 // last start was on.
@@ -80,4 +82,23 @@ TEST(ComputedMix, TicksMixWhatTheyStartedAtTheirLevels) {
         EXPECT_FLOAT_EQ(out.back(), t.last) << "tick " << tick;
         ++tick;
     }
+}
+
+// Each tick reports what it played, and only that: the effect its step noted, the music when it
+// is due to start again.
+TEST(ComputedMix, EachTickReportsOnlyWhatItPlayed) {
+    StartHeadlessPlay(1, RankingRow{});
+    Game game;
+    game.musicStart = 3 - kMusicTicks;
+    static long steps = 0;
+    game.step = [] {
+        if (steps++ == 1) SoundsThisTick().effect = kCutSoundPath;
+    };
+    std::string heard;
+    for (int tick = 0; tick < 5; ++tick) {
+        RunGameTick(game, KeySet{});
+        heard += SoundsThisTick().effect != nullptr ? 'e' : SoundsThisTick().musicStarted ? 'm' : '-';
+    }
+    EXPECT_EQ(heard, "-e-m-");
+    EndHeadlessPlay();
 }
