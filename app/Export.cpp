@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -51,6 +52,15 @@ std::string TempBeside(const std::string& path, std::string& why) {
     fchmod(fd, 0666 & ~mask);
     close(fd);
     return temp;
+}
+
+// The video's file beside its name, until it is put in place: an export stopped by Ctrl+C or a
+// kill leaves nothing behind.
+char unfinished[4096];
+void RemoveUnfinished(int signal) {
+    unlink(unfinished);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 long stepsTaken = 0;
@@ -187,6 +197,10 @@ int RunExport(const CommandChoice& command) {
         return 1;
     }
     const std::string temp = TempBeside(out, why);
+    if (!temp.empty() && temp.size() < sizeof unfinished) {
+        std::snprintf(unfinished, sizeof unfinished, "%s", temp.c_str());
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveUnfinished);
+    }
     VideoFile* video = temp.empty() ? nullptr : OpenVideo(temp, width, height, why);
     if (video == nullptr) {
         if (!temp.empty()) unlink(temp.c_str());

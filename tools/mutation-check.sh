@@ -59,7 +59,7 @@ faults=(
   "export-sound-a-tick-short|app/Export.cpp|WriteVideoSound(video, sound.data(), kTickFrames, why)|WriteVideoSound(video, sound.data(), kTickFrames - 1, why)"
   "export-music-never-started|app/Export.cpp|SoundMix mix{&music, 0, nullptr, -1};|SoundMix mix{&music, -1, nullptr, -1};"
   "export-progress-floods|app/Export.cpp|nowMs - shownMs >= kProgressMs|nowMs - shownMs > kProgressMs"
-  "video-sound-tail-dropped|video/VideoFile.cpp|if (end && video.waiting.size() % whole != 0)|if (false)"
+  "video-sound-tail-dropped|video/VideoFile.cpp|while (at < video.waiting.size() && (end |while (at < video.waiting.size() && (false "
   "options-video-floor-for-a-window|app/CommandLine.cpp|const int least = video ? kMinVideoSide : kMinWindowSide;|const int least = kMinVideoSide;"
   "options-export-out-not-taken|app/CommandLine.cpp|if (video) choice.videoPath = argv[++i];|if (video) ++i;"
   "mix-cut-not-noted|scenes/GameScene.cpp|    if (field->cutCount > 0) SoundsThisTick().effect = kCutSoundPath;\n|"

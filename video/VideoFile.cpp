@@ -152,14 +152,21 @@ void Free(VideoFile* video) {
 // Hands the encoder every whole frame of waiting sound; at the end, the rest padded with silence.
 bool SendSound(VideoFile& video, bool end, std::string& why) {
     const std::size_t whole = static_cast<std::size_t>(video.sound->frame_size) * 2;
-    if (end && video.waiting.size() % whole != 0) video.waiting.resize((video.waiting.size() / whole + 1) * whole, 0.0f);
+    // The end in a frame of its own length where the encoder takes one (the file then says how
+    // much of its last packet to play), so the sound lasts exactly as long as the pictures.
+    const bool shortLast = video.sound->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
+    if (end && video.waiting.size() % whole != 0 && !shortLast)
+        video.waiting.resize((video.waiting.size() / whole + 1) * whole, 0.0f);
     std::size_t at = 0;
-    for (; at + whole <= video.waiting.size(); at += whole) {
+    while (at < video.waiting.size() && (end || at + whole <= video.waiting.size())) {
+        const std::size_t count = std::min(whole, video.waiting.size() - at);
         if (av_frame_make_writable(video.soundFrame) < 0) return Failed(why, "cannot encode", AVERROR(ENOMEM));
-        std::copy_n(video.waiting.data() + at, whole, reinterpret_cast<float*>(video.soundFrame->data[0]));
+        std::copy_n(video.waiting.data() + at, count, reinterpret_cast<float*>(video.soundFrame->data[0]));
+        video.soundFrame->nb_samples = static_cast<int>(count / 2);
         video.soundFrame->pts = video.soundSent;
-        video.soundSent += video.sound->frame_size;
+        video.soundSent += video.soundFrame->nb_samples;
         if (!Encode(video, video.sound, video.soundStream, video.soundFrame, why)) return false;
+        at += count;
     }
     video.waiting.erase(video.waiting.begin(), video.waiting.begin() + static_cast<long>(at));
     return true;
