@@ -88,7 +88,8 @@ const StereoSamples* EffectSamples(const char* path) {
 
 std::string ExportProgress(long done, long total) {
     const long percent = total > 0 ? done * 100 / total : 100;
-    return "exporting " + std::to_string(done) + "/" + std::to_string(total) + " ticks (" + std::to_string(percent) + "%)";
+    return "exporting " + std::to_string(done) + "/" + std::to_string(total) + " ticks (" +
+           std::to_string(percent) + "%)";
 }
 
 bool ProgressDue(long done, long total, unsigned nowMs, unsigned shownMs) {

@@ -32,8 +32,8 @@ void Add(Decoding& d, const AVFrame* frame, StereoSamples& out) {
     if (room <= 0) return;
     std::vector<float> converted(static_cast<std::size_t>(room) * d.channels);
     uint8_t* to = reinterpret_cast<uint8_t*>(converted.data());
-    const int got = swr_convert(d.resampler, &to, room, frame != nullptr ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
-                                frame != nullptr ? frame->nb_samples : 0);
+    const uint8_t** from = frame != nullptr ? const_cast<const uint8_t**>(frame->extended_data) : nullptr;
+    const int got = swr_convert(d.resampler, &to, room, from, frame != nullptr ? frame->nb_samples : 0);
     for (int i = 0; i < got; ++i) {
         const float* at = &converted[static_cast<std::size_t>(i) * d.channels];
         out.push_back(at[0]);
@@ -75,8 +75,11 @@ bool DecodeSoundFile(const std::string& path, StereoSamples& out, std::string& w
         return false;
     }
     AVChannelLayout from;
-    if (d.codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&from, d.codec->ch_layout.nb_channels);
-    else av_channel_layout_copy(&from, &d.codec->ch_layout);
+    // A WAV file names no speakers: its channels count.
+    if (d.codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&from, d.codec->ch_layout.nb_channels);
+    else
+        av_channel_layout_copy(&from, &d.codec->ch_layout);
     d.channels = from.nb_channels == 1 ? 1 : 2;
     AVChannelLayout to;
     av_channel_layout_default(&to, d.channels);

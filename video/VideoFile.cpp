@@ -194,7 +194,8 @@ VideoFile* OpenVideo(const std::string& path, int width, int height, std::string
         video->scaler = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
                                        SWS_POINT, nullptr, nullptr, nullptr);
         result = AVERROR(ENOMEM);
-        if (!video->frame || !video->soundFrame || !video->packet || !video->scaler) failure = "cannot start the encoders";
+        if (!video->frame || !video->soundFrame || !video->packet || !video->scaler)
+            failure = "cannot start the encoders";
     }
     if (failure == nullptr && (result = avio_open(&video->format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
         failure = "cannot write it";
@@ -290,7 +291,8 @@ bool WriteVideoSound(VideoFile& video, const float* stereo, int frames, std::str
 }
 
 bool FinishVideo(VideoFile* video, std::string& why) {
-    bool ok = StopWorker(*video, why) && SendSound(*video, true, why) && Encode(*video, video->sound, video->soundStream, nullptr, why) &&
+    bool ok = StopWorker(*video, why) && SendSound(*video, true, why) &&
+              Encode(*video, video->sound, video->soundStream, nullptr, why) &&
               Encode(*video, video->picture, video->pictureStream, nullptr, why);
     int result = ok ? av_write_trailer(video->format) : 0;
     if (result < 0) ok = Failed(why, "cannot write", result);
