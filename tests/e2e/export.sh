@@ -5,7 +5,7 @@
 # the output's name; the player's ranking and settings are never touched.
 source "$(dirname "$0")/lib/common.bash"
 
-e2e_start_x 640 480
+e2e_start_x 800 600
 data=$(e2e_data_copy)
 cp "$E2E_BUILD/torvinel-windowed" "$data/"
 game="$data/torvinel-windowed"
@@ -58,9 +58,11 @@ kill "$pid"
 # The difference (RMSE from 0 to 1) at a quarter of the size between the game's picture and the
 # video's frame of tick $1.
 difference() {
-  ffmpeg -v error -y -i "$video" -vf "select=eq(n\,$1)" -frames:v 1 "$E2E_ARTIFACTS/export-frame-$1.png"
-  compare -metric RMSE <(convert "$E2E_ARTIFACTS/export-game.png" -resize 25% png:-) \
-    <(convert "$E2E_ARTIFACTS/export-frame-$1.png" -resize 25% png:-) null: 2>&1 | sed -nE 's/.*\((.*)\)/\1/p'
+  local frame="$E2E_ARTIFACTS/export-frame-$1.png"
+  ffmpeg -v error -y -i "$video" -vf "select=eq(n\,$1)" -frames:v 1 "$frame"
+  convert "$E2E_ARTIFACTS/export-game.png" -resize 25% "$E2E_WORK/game-small.png"
+  convert "$frame" -resize 25% "$E2E_WORK/frame-small.png"
+  compare -metric RMSE "$E2E_WORK/game-small.png" "$E2E_WORK/frame-small.png" null: 2>&1 | sed -nE 's/.*\((.*)\)/\1/p'
 }
 near=$( (difference "$shown"; difference $((shown - 1))) | sort -g | head -n 1)
 far=$(difference $((shown + 120)))
