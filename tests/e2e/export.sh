@@ -56,19 +56,21 @@ import -window "$win" "$E2E_ARTIFACTS/export-game.png"
 kill -CONT "$pid"
 kill "$pid"
 # The difference (RMSE from 0 to 1) at a quarter of the size between the game's picture and the
-# video's frame of tick $1.
+# video's frame of tick $1. The encoding costs about 0.04; the next tick is 0.1 away, as the
+# tube scrolls and the gems fall.
 difference() {
   local frame="$E2E_ARTIFACTS/export-frame-$1.png"
   ffmpeg -v error -y -i "$video" -vf "select=eq(n\,$1)" -frames:v 1 "$frame"
   convert "$E2E_ARTIFACTS/export-game.png" -resize 25% "$E2E_WORK/game-small.png"
   convert "$frame" -resize 25% "$E2E_WORK/frame-small.png"
   compare -metric RMSE "$E2E_WORK/game-small.png" "$E2E_WORK/frame-small.png" null: 2>&1 | sed -nE 's/.*\((.*)\)/\1/p'
+  echo  # compare ends its figure with no line break
 }
-near=$( (difference "$shown"; difference $((shown - 1))) | sort -g | head -n 1)
-far=$(difference $((shown + 120)))
+near=$( (difference "$shown"; difference $((shown - 1))) | grep . | sort -g | head -n 1)
+far=$(difference $((shown + 120)) | grep .)
 check "the video's frame of tick $shown (or the one before) matches the game's picture (RMSE $near)" \
-  above 0.04 "${near:-1}"
-check "and a frame two seconds later does not (RMSE $far)" above "${far:-0}" 0.04
+  above 0.07 "${near:-1}"
+check "and a frame two seconds later does not (RMSE $far)" above "${far:-0}" 0.07
 
 settings 10 1
 export_video "$demo" "$E2E_WORK/muted.webm" --size 64x64
