@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/Export.h"
 #include "app/Game.h"
 #include "app/Globals.h"
 #include "app/Profile.h"
@@ -105,18 +106,7 @@ void OnIdleRest() {
 }
 
 void SetFixedGlState(unsigned seed, bool music) {
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_FOG);
-    const GLfloat fogColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColour);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogi(GL_FOG_START, 31);
-    glFogi(GL_FOG_END, 127);
+    SetGameGlState();
     SeedGameRandom(seed);
     StartScenes(music);
 }
@@ -192,7 +182,6 @@ void StartScenes(bool music) {
         const double musicStart = ProfileNowMs();
         MusicPlayer* player = Registry<MusicPlayer>().Create("BGM");
         player->Open();
-        player->lengthSeconds = 68;
         player->Play();
         ProfilePhase("music", musicStart);
     }
@@ -204,6 +193,35 @@ void StartScenes(bool music) {
     const double initStart = ProfileNowMs();
     StartScenesWith(first);
     ProfilePhase("scene_init", initStart);
+}
+
+void SetGameGlState() {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_FOG);
+    const GLfloat fogColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glFogfv(GL_FOG_COLOR, fogColour);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogi(GL_FOG_START, 31);
+    glFogi(GL_FOG_END, 127);
+}
+
+void SetDrawingSize(int width, int height) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(40.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 100.0);
+    windowWidth = width;
+    windowHeight = height;
+    Camera* camera = Registry<Camera>().Get("MyCamera");
+    if (camera != nullptr) {
+        camera->width = width;
+        camera->height = height;
+        glViewport(0, 0, width, height);
+    }
 }
 
 WindowSize ClampWindowSize(int width, int height) {
@@ -233,18 +251,8 @@ void OnDisplay() {
 void OnReshape(int width, int height) {
     const WindowSize size = ClampWindowSize(width, height);
     if (size.raised) glutReshapeWindow(size.width, size.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(40.0, static_cast<double>(size.width) / static_cast<double>(size.height), 1.0, 100.0);
-    windowWidth = size.width;
-    windowHeight = size.height;
+    SetDrawingSize(size.width, size.height);
     NoteWindowSize(size.width, size.height);
-    Camera* camera = Registry<Camera>().Get("MyCamera");
-    if (camera != nullptr) {
-        camera->width = size.width;
-        camera->height = size.height;
-        glViewport(0, 0, size.width, size.height);
-    }
 }
 
 void OnExit() {
@@ -280,6 +288,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         case CommandAction::Play:
             break;
     }
+    if (!command.videoPath.empty()) return RunExport(command);
     // Named from where the game was started, before it moves into its data folder.
     const std::string demoFile = AbsolutePath(command.demoPath);
 

@@ -27,6 +27,13 @@ void OnMouseMove(int x, int y);
 void PollJoystickAndMouse();
 
 void OnReshape(int width, int height);
+
+// The GL state the game sets once, at start-up: blending, depth, the light and the fog.
+void SetGameGlState();
+
+// Draws at width x height from now on: the projection, the viewport, the camera and the
+// drawing area's size (the sprites' layout), with no floor, for a window or a video.
+void SetDrawingSize(int width, int height);
 void OnExit();
 
 struct WindowSize {

@@ -11,8 +11,8 @@ bool SizeFrom(const char* text, int& width, int& height) {
     const std::string_view size(text);
     const std::size_t x = size.find('x');
     int w = 0, h = 0;
-    if (x == std::string_view::npos || !ReadInt(size.substr(0, x), Signs::None, kMinWindowSide, kMaxWindowSide, w) ||
-        !ReadInt(size.substr(x + 1), Signs::None, kMinWindowSide, kMaxWindowSide, h))
+    if (x == std::string_view::npos || !ReadInt(size.substr(0, x), Signs::None, kMinVideoSide, kMaxWindowSide, w) ||
+        !ReadInt(size.substr(x + 1), Signs::None, kMinVideoSide, kMaxWindowSide, h))
         return false;
     width = w, height = h;
     return true;
@@ -39,42 +39,53 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
         return choice;
     }
     static const struct { const char* name; DemoMode demo; } demoOptions[] = {
-        {"--record", DemoMode::Record}, {"--play", DemoMode::Play}, {"--timedemo", DemoMode::TimeDemo}};
+        {"--record", DemoMode::Record}, {"--play", DemoMode::Play}, {"--timedemo", DemoMode::TimeDemo},
+        {"--export", DemoMode::Play}};
     const char* demoName = nullptr;
-    const char* sizeName = nullptr;
+    const char* sizeValue = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         DemoMode demo = DemoMode::None;
         for (const auto& option : demoOptions)
             if (std::strcmp(arg, option.name) == 0) demo = option.demo;
         const bool size = std::strcmp(arg, "--size") == 0;
+        const bool video = std::strcmp(arg, "--export") == 0;
         if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option " + Quoted(arg));
-        if (i + 1 >= argc || argv[i + 1][0] == '\0')
-            return Refuse(choice, std::string(arg) + (size ? " needs WIDTHxHEIGHT" : " needs a FILE"));
+        if (i + 1 >= argc || argv[i + 1][0] == '\0' || (video && (i + 2 >= argc || argv[i + 2][0] == '\0')))
+            return Refuse(choice, std::string(arg) + (size    ? " needs WIDTHxHEIGHT"
+                                                      : video ? " needs a FILE and an OUT"
+                                                              : " needs a FILE"));
         const char* value = argv[++i];
         if (size) {
-            if (!windowed) return Refuse(choice, "--size is for the windowed game, torvinel-windowed");
-            if (sizeName != nullptr) return Refuse(choice, "--size is given twice");
-            if (!SizeFrom(value, choice.width, choice.height))
-                return Refuse(choice, "--size takes WIDTHxHEIGHT, each from " + std::to_string(kMinWindowSide) + " to " +
-                                          std::to_string(kMaxWindowSide) + ", not " + Quoted(value));
-            sizeName = arg;
+            if (sizeValue != nullptr) return Refuse(choice, "--size is given twice");
+            sizeValue = value;
         } else {
             if (demoName != nullptr)
                 return Refuse(choice, std::string(arg) + " cannot be combined with " + demoName);
             demoName = arg;
             choice.demo = demo;
             choice.demoPath = value;
+            if (video) choice.videoPath = argv[++i];
         }
     }
-    if (sizeName != nullptr && (choice.demo == DemoMode::Record || choice.demo == DemoMode::Play))
+    if (sizeValue == nullptr) return choice;
+    const bool video = !choice.videoPath.empty();
+    if (!video && !windowed) return Refuse(choice, "--size is for the windowed game, torvinel-windowed, or --export");
+    if (!video && (choice.demo == DemoMode::Record || choice.demo == DemoMode::Play))
         return Refuse(choice, std::string(demoName) + " cannot be combined with --size");
+    const int least = video ? kMinVideoSide : kMinWindowSide;
+    int width = 0, height = 0;
+    if (!SizeFrom(sizeValue, width, height) || width < least || height < least)
+        return Refuse(choice, "--size takes WIDTHxHEIGHT, each from " + std::to_string(least) + " to " +
+                                  std::to_string(kMaxWindowSide) + ", not " + Quoted(sizeValue));
+    choice.width = width, choice.height = height;
     return choice;
 }
 
 void PrintUsage(std::FILE* out, const char* program) {
     std::fprintf(out,
-                 "Usage: %s [--help | --version | --record FILE | --play FILE | --timedemo FILE]\n"
+                 "Usage: %s [--help | --version | --record FILE | --play FILE | --timedemo FILE |\n"
+                 "        --export FILE OUT] [--size WIDTHxHEIGHT]\n"
                  "\n"
                  "Torvinel: faceted gems fall down a scrolling tube towards you; turn the view, turn\n"
                  "and lift the blade, and slice every gem it strikes. Each cut scores a point and buys\n"
@@ -114,9 +125,14 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "      --timedemo FILE\n"
                  "                    play the demo FILE as fast as the machine allows, silently, and\n"
                  "                    print one line of figures; exit status 3 if it went out of step\n"
+                 "      --export FILE OUT\n"
+                 "                    render the demo FILE offscreen to the video OUT (WebM: VP8 and\n"
+                 "                    Opus, a frame a tick at 62.5 frames a second, with the game's\n"
+                 "                    music and cuts at your sound levels); 1280 x 720 unless --size\n"
+                 "                    says otherwise, each side from 64 to 8192\n"
                  "      --size WIDTHxHEIGHT\n"
                  "                    (torvinel-windowed) open the window at this size, each side from\n"
-                 "                    512 to 8192, alone or with --timedemo\n"
+                 "                    512 to 8192, alone or with --timedemo; or the size of --export\n"
                  "\n"
                  "Scores: an installed game keeps them in $XDG_DATA_HOME/torvinel/ranking.dat\n"
                  "(~/.local/share/torvinel/ranking.dat when XDG_DATA_HOME is unset); a game run from\n"

@@ -10,6 +10,8 @@
 // --size's bounds: the game's smallest window, and more than any screen shows today.
 inline constexpr int kMinWindowSide = 512;
 inline constexpr int kMaxWindowSide = 8192;
+// An exported video may be as small as a thumbnail.
+inline constexpr int kMinVideoSide = 64;
 
 enum class CommandAction { Play, Help, Version, Refuse };
 
@@ -18,12 +20,14 @@ struct CommandChoice {
     std::string problem;  // why the command line was refused, in a few words
     DemoMode demo = DemoMode::None;
     std::string demoPath;  // as given
-    int width = 0, height = 0;  // --size of the window; 0 keeps 1280 x 720
+    int width = 0, height = 0;  // --size of the window or video; 0 keeps 1280 x 720
+    std::string videoPath;      // --export: the video to write (the demo is demoPath, played back)
 };
 
-// --help (or -h) or --version first decide alone. Otherwise: --record FILE, --play FILE and
-// --timedemo FILE (one of them), and in the windowed game --size WIDTHxHEIGHT, alone or with
-// --timedemo. --record and --play combine with nothing else.
+// --help (or -h) or --version first decide alone. Otherwise: --record FILE, --play FILE,
+// --timedemo FILE and --export FILE OUT (one of them), and --size WIDTHxHEIGHT: in the windowed
+// game alone or with --timedemo, in either with --export (whose sides may be as small as 64).
+// --record and --play combine with nothing else.
 CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed);
 
 // What the game is, its keys, its options and where it keeps scores, for the named executable.

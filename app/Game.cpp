@@ -5,6 +5,7 @@
 
 #include "app/StateLine.h"
 #include "audio/Music.h"
+#include "audio/TickSounds.h"
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
@@ -35,10 +36,14 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
     if (game.remake != nullptr) game.remake->inTick = true;
     GatherInput(game.remake != nullptr ? DemoTickKeys(*game.remake, played) : played);
     leaveAsked = false;
+    SoundsThisTick() = TickSounds{};
+    if (MusicRestarts(game.musicStart, tick)) {
+        SoundsThisTick().musicStarted = true;
+        // Tests run scenes without the music; the game always has it after start-up.
+        if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->Play();
+    }
     game.step();
     if (leaveAsked) return PlayingBack(game) ? TickOutcome::DemoEnded : TickOutcome::Leave;
-    // Tests run scenes without the music; the game always has it after start-up.
-    if (MusicPlayer* music = Registry<MusicPlayer>().Get("BGM")) music->RestartIfEnded();
     const bool inStep = DemoAfterStep(demo, currentScene, RankingTable);
     demo.inTick = false;
     ++demo.tick;

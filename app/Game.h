@@ -13,6 +13,7 @@ struct Game {
     DemoRun* remake = nullptr;    // a second recording that takes the keys the tick plays
     void (*step)() = StepScenes;  // the scenes' step; the window times it, tests wrap it
     bool escapeBefore = false;    // playback: the player's own Escape at the previous tick
+    long musicStart = 0;          // the tick the music last started from its beginning
     TimeDemoFigures figures;
     double timeDemoStartMs = 0.0, timeDemoCpuStartMs = 0.0;
 };

@@ -7,7 +7,6 @@
 
 #include "audio/AudioDevice.h"
 #include "audio/Mp3Frames.h"
-#include "platform/Clock.h"
 #include "platform/DataFile.h"
 #include "platform/LibraryNoise.h"
 #include "platform/Say.h"
@@ -64,12 +63,10 @@ MediaType MediaTypeOf(const char* name) {
     return MediaOther;
 }
 
-int SecondsBetween(int fromHour, int fromMinute, int fromSecond, int toHour, int toMinute,
-                   int toSecond) {
-    const int day = 24 * 60 * 60;
-    int from = (fromHour * 60 + fromMinute) * 60 + fromSecond;
-    int to = (toHour * 60 + toMinute) * 60 + toSecond;
-    return ((to - from) % day + day) % day;
+bool MusicRestarts(long& startTick, long tick) {
+    if (tick - startTick < kMusicTicks) return false;
+    startTick = tick;
+    return true;
 }
 
 void MusicPlayer::Open() {
@@ -97,26 +94,7 @@ void MusicPlayer::Open() {
 }
 
 void MusicPlayer::Play() {
-    const TimeOfDay now = LocalTimeOfDay();
-    PlayAt(now.hour, now.minute, now.second);
-}
-
-void MusicPlayer::PlayAt(int hour, int minute, int second) {
-    // Always from the beginning: playing again replaces whatever is sounding.
     if (music != nullptr) Mix_PlayMusic(Track(*this), 0);
-    startHour = hour;
-    startMinute = minute;
-    startSecond = second;
-}
-
-void MusicPlayer::RestartIfEnded() {
-    const TimeOfDay now = LocalTimeOfDay();
-    RestartIfEndedAt(now.hour, now.minute, now.second);
-}
-
-void MusicPlayer::RestartIfEndedAt(int hour, int minute, int second) {
-    if (SecondsBetween(startHour, startMinute, startSecond, hour, minute, second) >= lengthSeconds)
-        PlayAt(hour, minute, second);
 }
 
 void MusicPlayer::Close() {

@@ -21,28 +21,22 @@ MediaType MediaTypeOf(const char* name);
 // The game's one track, UTF-8 on disk.
 extern const char* const kMusicTrackPath;
 
-// Whole seconds from one local time of day to a later one, counting across midnight (0..86399).
-int SecondsBetween(int fromHour, int fromMinute, int fromSecond, int toHour, int toMinute,
-                   int toSecond);
+// The track (67 s) starts again 68 s after it last started, counted in the game's 16 ms ticks
+// rather than by the clock, so a demo's video hears it at the same tick as its player did.
+inline constexpr long kMusicTicks = 4250;
+
+// Whether the track is due to start again at `tick`; when it is, it counts from this tick.
+bool MusicRestarts(long& startTick, long tick);
 
 struct MusicPlayer {
     int mediaType = 0;
-    int lengthSeconds = 0;
-    int startHour = 0;
-    int startMinute = 0;
-    int startSecond = 0;
     void* music = nullptr;     // decoded track (Mix_Music), owned; null when the open failed
     std::string trackBytes;    // the track's file, read once; the decoder streams from it
     bool holdsOutput = false;  // this player keeps the audio output open until it closes
 
     void Open();
-    void Play();
-    void RestartIfEnded();
+    void Play();   // from the beginning, replacing whatever is sounding
     void Close();  // stops, rewinds, closes and frees the player
-
-    // Play and RestartIfEnded at a given local time of day; the plain versions read the clock.
-    void PlayAt(int hour, int minute, int second);
-    void RestartIfEndedAt(int hour, int minute, int second);
 };
 
 void ReleaseResource(MusicPlayer* player);

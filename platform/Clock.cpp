@@ -4,13 +4,6 @@
 #include <ctime>
 #include <time.h>
 
-TimeOfDay LocalTimeOfDay() {
-    time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
-}
-
 namespace {
 
 constexpr std::int64_t kNsPerMs = 1000000;

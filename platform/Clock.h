@@ -2,14 +2,6 @@
 // The clocks the game paces itself by, and sleeping in the kernel until a deadline.
 #include <cstdint>
 
-struct TimeOfDay {
-    int hour;
-    int minute;
-    int second;
-};
-
-TimeOfDay LocalTimeOfDay();
-
 // Milliseconds on the monotonic clock, kept to 32 bits: the tick's clock. It never steps with the
 // wall clock; it wraps every 49.7 days, and differences are taken modulo 2^32.
 std::uint32_t MonotonicMs();

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include "audio/SoundEffect.h"
+#include "audio/TickSounds.h"
 #include "input/Input.h"
 #include "mesh/Field.h"
 #include "platform/GlContext.h"
@@ -19,6 +20,7 @@
 
 float GameScene::orbitSpeed = 0.0f;
 CutSoundFn cutSoundPlayer = PlaySoundFile;
+const char* const kCutSoundPath = "res/se/cut.wav";
 
 const Vec3 BladeTemplate[6] = {
     {0.0f, 0.0f, 1.0f}, {0.0f, 4.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
@@ -161,7 +163,8 @@ void GameScene::Update() {
     surface->scroll = NextScroll(surface->scroll, streamSpeed);
     UpdateParticles(*particles, streamSpeed);
     AdvanceAndCut(*field, 0.0f, FieldStepY(streamSpeed), 0.0f, blade->geometry, *particles);
-    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer("res/se/cut.wav");
+    if (field->cutCount > 0) SoundsThisTick().effect = kCutSoundPath;
+    for (int cut = 0; cut < field->cutCount; ++cut) cutSoundPlayer(kCutSoundPath);
     if (CountCuts(timeLeft, score, field->cutCount)) finished = true;
     shake = TimeShake(timeLeft);
 }

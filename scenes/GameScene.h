@@ -50,6 +50,7 @@ float FieldStepY(double streamSpeed);
 // swap it to count the plays or to stay silent.
 using CutSoundFn = void (*)(const char* path);
 extern CutSoundFn cutSoundPlayer;
+extern const char* const kCutSoundPath;  // the sound of a cut, in the data folder
 
 // Books a tick's cuts: 40 ticks and a point each, then the tick's cost. True once time is out.
 bool CountCuts(int& timeLeft, int& score, int cuts);

@@ -29,7 +29,8 @@ fi
 
 # The arm64 libraries the game links, with everything they need, from Debian's archive.
 libraries=(libgl-dev libglu1-mesa-dev freeglut3-dev libglew-dev libx11-dev libxss-dev libsdl2-dev
-  libsdl2-mixer-dev libdbus-1-dev libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev)
+  libsdl2-mixer-dev libdbus-1-dev libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev)
 if [ ! -e "$sysroot/.unpacked" ]; then
   mkdir -p "$work/apt/state/lists/partial" "$work/apt/cache/archives/partial" "$sysroot"
   : >"$work/apt/state/status"

@@ -10,7 +10,7 @@ layers=(
   "input"
   "platform mesh"
   "audio render"
-  "scene"
+  "scene video"
   "scenes demo"
   "app"
 )

@@ -22,13 +22,14 @@ esac
 play_packages=(
   build-essential cmake pkg-config
   @glut libglew-dev libglu1-mesa-dev libopencv-dev libsdl2-dev libsdl2-mixer-dev libxss-dev libdbus-1-dev libinih-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libgl1-mesa-dri
 )
 # What the tests, the benchmarks, the generators and the package need besides.
 test_packages=(
   libgtest-dev libbenchmark-dev git
   xvfb xauth xdotool x11-utils imagemagick openbox dbus-daemon dbus-bin strace
-  lame sox clang @clang-runtime
+  lame sox ffmpeg clang @clang-runtime
   dpkg-dev file desktop-file-utils appstream man-db
 )
 # The package's checkers (lintian; hardening-check comes with devscripts) need none of their

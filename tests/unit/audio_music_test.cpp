@@ -1,31 +1,24 @@
-// The music's clock-driven restart and the check of its file, without any audio output.
+// The music's restart by ticks and the check of its file, without any audio output.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/Game.h"
 #include "audio/Mp3Frames.h"
 #include "audio/Music.h"
 #include "audio/SoundEffect.h"
+#include "audio/SoundMix.h"
+#include "scenes/GameScene.h"
 
-// A never-opened player (as in a silent game) only keeps the clock: it restarts once 68 whole
-// seconds have passed, across midnight too, and a late tick counts from the late time.
-TEST(AudioMusicClock, RestartsOnceSixtyEightWholeSecondsHavePassed) {
-    // {start, first and last second ticked (twice each), seconds after the start that restarted}
-    const struct { int start, from, to; std::vector<int> restarts; } cases[] = {
-        {12 * 3600, 1, 150, {68, 136}}, {24 * 3600 - 30, 1, 100, {68}}, {12 * 3600, 220, 220, {220}}};
+// The track starts again 68 s of ticks after it last started, never earlier, whatever tick the
+// last start was on.
+TEST(AudioMusicClock, RestartsEveryFortyTwoHundredFiftyTicks) {
+    const struct { long start, from, to; std::vector<long> restarts; } cases[] = {
+        {0, 0, 9000, {4250, 8500}}, {100, 0, 4349, {}}, {100, 4350, 4350, {4350}}};
     for (const auto& c : cases) {
-        MusicPlayer player;
-        player.lengthSeconds = 68;
-        player.PlayAt(c.start / 3600, c.start / 60 % 60, c.start % 60);
-        std::vector<int> restarts;
-        for (int t = c.from; t <= c.to; ++t) {
-            const int now = (c.start + t) % 86400;
-            for (int tick = 0; tick < 2; ++tick) {
-                const int before = player.startHour * 3600 + player.startMinute * 60 + player.startSecond;
-                player.RestartIfEndedAt(now / 3600, now / 60 % 60, now % 60);
-                const int after = player.startHour * 3600 + player.startMinute * 60 + player.startSecond;
-                if (after != before) restarts.push_back(t);
-            }
-        }
+        long start = c.start;
+        std::vector<long> restarts;
+        for (long tick = c.from; tick <= c.to; ++tick)
+            if (MusicRestarts(start, tick)) restarts.push_back(tick);
         EXPECT_EQ(restarts, c.restarts) << c.start;
     }
 }
@@ -58,4 +51,54 @@ TEST(SoundFiles, DamagedTracksAndCutSoundsAreToldApart) {
         EXPECT_EQ(c.wav ? WavDataWhole(c.bytes, why) : ScanMp3(c.bytes, shape, why), c.why.empty()) << c.why;
         EXPECT_EQ(why, c.why);
     }
+}
+
+// The computed mix, tick by tick: what a tick started begins at its first frame, each sound at
+// its own level and silent when muted, a new effect cuts off the one sounding, a sound played out
+// falls silent, and the sum is clipped.
+TEST(ComputedMix, TicksMixWhatTheyStartedAtTheirLevels) {
+    StereoSamples music(2 * kTickFrames * 4), effect(2 * kTickFrames + 20, 0.75f);
+    for (std::size_t i = 0; i < music.size(); ++i) music[i] = static_cast<float>(i % 1000) / 2000.0f;
+    const auto m = [&](int tick, bool last) { return music[2 * kTickFrames * (tick + last) - last]; };
+    // Each tick: whether it started the music and the effect, the levels, then the tick's first
+    // sample (left) and last (right).
+    const struct { bool music, effect; SoundLevels levels; float first, last; } ticks[] = {
+        {true, false, {10, 10, false}, m(0, false), m(0, true)},
+        {false, true, {10, 10, false}, 1.0f, m(1, true) + 0.75f},  // clipped where the sum passes 1
+        {false, true, {5, 10, true}, 0.0f, 0.0f},                   // the effect again, muted
+        {false, false, {5, 10, false}, 0.5f * m(3, false) + 0.75f, 0.5f * m(3, true)},  // its last frames
+        {false, false, {10, 10, false}, 0.0f, 0.0f},                // both played out
+        {true, false, {10, 4, false}, m(0, false), m(0, true)},
+    };
+    SoundMix mix;
+    std::vector<float> out(2 * kTickFrames);
+    int tick = 0;
+    for (const auto& t : ticks) {
+        TickSounds sounds;
+        sounds.musicStarted = t.music;
+        sounds.effect = t.effect ? "cut" : nullptr;
+        MixTick(mix, sounds, music, t.effect ? &effect : nullptr, t.levels, out.data());
+        EXPECT_FLOAT_EQ(out[0], t.first) << "tick " << tick;
+        EXPECT_FLOAT_EQ(out.back(), t.last) << "tick " << tick;
+        ++tick;
+    }
+}
+
+// Each tick reports what it played, and only that: the effect its step noted, the music when it
+// is due to start again.
+TEST(ComputedMix, EachTickReportsOnlyWhatItPlayed) {
+    StartHeadlessPlay(1, RankingRow{});
+    Game game;
+    game.musicStart = 3 - kMusicTicks;
+    static long steps = 0;
+    game.step = [] {
+        if (steps++ == 1) SoundsThisTick().effect = kCutSoundPath;
+    };
+    std::string heard;
+    for (int tick = 0; tick < 5; ++tick) {
+        RunGameTick(game, KeySet{});
+        heard += SoundsThisTick().effect != nullptr ? 'e' : SoundsThisTick().musicStarted ? 'm' : '-';
+    }
+    EXPECT_EQ(heard, "-e-m-");
+    EndHeadlessPlay();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Export.h"
 #include "platform/DataFolder.h"
 
 TEST(StartUp, DataFolderAndScorePath) {
@@ -68,7 +69,7 @@ TEST(StartUp, CommandLine) {
         {{"torvinel", "--play"}, false, CommandAction::Refuse, "--play needs a FILE", DemoMode::None, 0},
         {{"torvinel", "--play", "a", "--record", "b"}, false, CommandAction::Refuse, "--record cannot be combined with --play", DemoMode::Play, 0},
         {{"w", "--size", "800x600", "--timedemo", "a"}, true, CommandAction::Play, "", DemoMode::TimeDemo, 800},
-        {{"w", "--record", "a", "--size", "800x600"}, true, CommandAction::Refuse, "--record cannot be combined with --size", DemoMode::Record, 800},
+        {{"w", "--record", "a", "--size", "800x600"}, true, CommandAction::Refuse, "--record cannot be combined with --size", DemoMode::Record, 0},
         {{"w", "--size", "511x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '511x600'", DemoMode::None, 0},
         {{"w", "--size", "8192x512"}, true, CommandAction::Play, "", DemoMode::None, 8192},
         // Strictly digits, x, digits, within the bounds: never a number wrapped round, a sign or a tail.
@@ -76,7 +77,12 @@ TEST(StartUp, CommandLine) {
         {{"w", "--size", "8193x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '8193x600'", DemoMode::None, 0},
         {{"w", "--size", "+800x600"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '+800x600'", DemoMode::None, 0},
         {{"w", "--size", "800x\033]0;hi"}, true, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 512 to 8192, not '800x\\x1b]0;hi'", DemoMode::None, 0},
-        {{"torvinel", "--size", "800x600"}, false, CommandAction::Refuse, "--size is for the windowed game, torvinel-windowed", DemoMode::None, 0},
+        {{"torvinel", "--size", "800x600"}, false, CommandAction::Refuse, "--size is for the windowed game, torvinel-windowed, or --export", DemoMode::None, 0},
+        // A video of either executable, as small as a thumbnail; its OUT is a second value.
+        {{"torvinel", "--export", "a", "b.webm", "--size", "64x48"}, false, CommandAction::Refuse, "--size takes WIDTHxHEIGHT, each from 64 to 8192, not '64x48'", DemoMode::Play, 0},
+        {{"torvinel", "--size", "64x64", "--export", "a", "b.webm"}, false, CommandAction::Play, "", DemoMode::Play, 64},
+        {{"w", "--export", "a"}, true, CommandAction::Refuse, "--export needs a FILE and an OUT", DemoMode::None, 0},
+        {{"w", "--export", "a", "b", "--play", "c"}, true, CommandAction::Refuse, "--play cannot be combined with --export", DemoMode::Play, 0},
     };
     for (const auto& c : cases) {
         const CommandChoice choice = ParseCommandLine(static_cast<int>(c.args.size()), c.args.data(), c.windowed);
@@ -86,4 +92,16 @@ TEST(StartUp, CommandLine) {
         EXPECT_EQ(choice.demo, c.demo);
         EXPECT_EQ(choice.width, c.width);
     }
+    const char* video[] = {"torvinel", "--export", "a.demo", "b.webm"};
+    EXPECT_EQ(ParseCommandLine(4, video, false).videoPath, "b.webm");
+}
+
+// The export's progress line: shown at the first and the last tick, and between them at most
+// every kProgressMs, however fast the ticks go.
+TEST(StartUp, ExportProgress) {
+    EXPECT_EQ(ExportProgress(1200, 2401), "exporting 1200/2401 ticks (49%)");
+    const struct { long done, total; unsigned now, shown; bool due; } cases[] = {
+        {1, 2401, 5, 5, true}, {2, 2401, 5 + kProgressMs - 1, 5, false}, {2, 2401, 5 + kProgressMs, 5, true},
+        {2401, 2401, 6, 5, true}, {9, 2401, 3, 0xfffffff0u, false}, {9, 2401, 240, 0xfffffff0u, true}};  // wrapped
+    for (const auto& c : cases) EXPECT_EQ(ProgressDue(c.done, c.total, c.now, c.shown), c.due) << c.done << " " << c.now;
 }

@@ -1,0 +1,6 @@
+#include "audio/TickSounds.h"
+
+TickSounds& SoundsThisTick() {
+    static TickSounds sounds;
+    return sounds;
+}
