@@ -7,8 +7,6 @@
 
 extern std::FILE* profileFile;
 
-inline bool ProfileEnabled() { return profileFile != nullptr; }
-
 // Reads the environment and opens the log; call first thing in the program.
 void ProfileStart();
 

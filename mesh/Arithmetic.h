@@ -5,10 +5,11 @@
 // played with, rounded to float. The rest of the play is + - * / and sqrt, which IEEE rounds
 // alike everywhere once contraction, excess precision and fast-math are off (see CMakeLists.txt)
 // and subnormal numbers are kept (UseStandardArithmetic).
+#include <array>
 
 // sin and cos of the whole degrees 0..359: the view, the blade and the camera.
-extern const float sinDeg[360];
-extern const float cosDeg[360];
+extern const std::array<float, 360> sinDeg;
+extern const std::array<float, 360> cosDeg;
 
 // cos and sin of a new gem's place on the ring, 2k * 3.1415 / 360 radians in float, k = 0..359.
 extern const float kRingCos[360];

@@ -9,15 +9,15 @@
 
 namespace {
 
-void LookAt(const Camera& camera) {
-    gluLookAt(camera.eye[0], camera.eye[1], camera.eye[2], camera.center[0], camera.center[1],
-              camera.center[2], camera.up[0], camera.up[1], camera.up[2]);
-}
-
-void SetUp(Camera& camera) {
+// Upright, the view from the camera's eye to its centre.
+void LookAt(Camera& camera) {
     camera.up[0] = 0.0f;
     camera.up[1] = 1.0f;
     camera.up[2] = 0.0f;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(camera.eye[0], camera.eye[1], camera.eye[2], camera.center[0], camera.center[1],
+              camera.center[2], camera.up[0], camera.up[1], camera.up[2]);
 }
 
 }  // namespace
@@ -37,9 +37,6 @@ void BeginOrbitView(int angle) {
     gluPerspective(camera->fovy, camera->aspect, 1.0, 10000.0);
 
     OrbitEyeCenter(angle, camera->eye, camera->center);
-    SetUp(*camera);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     LookAt(*camera);
 
     const ShaderProgram* shader = Registry<ShaderProgram>().Get("Shader");
@@ -70,8 +67,5 @@ void TitleCameraSetup(int angle) {
     camera->height = windowHeight;
     glViewport(0, 0, camera->width, camera->height);
     TitleEyeCenter(angle, camera->eye, camera->center);
-    SetUp(*camera);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     LookAt(*camera);
 }

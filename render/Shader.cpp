@@ -79,11 +79,6 @@ bool Linked(GLuint program) {
 
 }  // namespace
 
-bool CompileShaderFile(std::uint32_t shader, const char* path) {
-    std::string source;
-    return ReadStage(path, source) && CompileSource(shader, path, source);
-}
-
 bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const char* fragmentPath) {
     std::string vertexSource, fragmentSource;
     const bool haveVertex = ReadStage(vertexPath, vertexSource);

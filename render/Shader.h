@@ -8,9 +8,6 @@ struct ShaderProgram {
     std::int32_t fragmentShader = -1;
 };
 
-// Reads path into an existing shader object and compiles it; true when it compiled.
-bool CompileShaderFile(std::uint32_t shader, const char* path);
-
 // Builds the program from the two files; true when it linked.
 bool LoadShaderProgram(ShaderProgram& program, const char* vertexPath, const char* fragmentPath);
 

@@ -52,18 +52,14 @@ void StartScenesWith(Scene* first) {
     if (currentScene != nullptr) currentScene->Init();
 }
 
-void SwitchScenes() {
-    if (currentScene == nullptr || !currentScene->finished) return;
-    Scene* outgoing = currentScene;
-    outgoing->Finalize();
-    currentScene = outgoing->NextScene();
-    delete outgoing;
-    // Nothing to hand over to: the game idles on an empty screen.
-    if (currentScene != nullptr) currentScene->Init();
-}
-
 void StepScenes() {
-    SwitchScenes();
-    if (currentScene == nullptr) return;
-    currentScene->Update();
+    if (currentScene != nullptr && currentScene->finished) {
+        Scene* outgoing = currentScene;
+        outgoing->Finalize();
+        currentScene = outgoing->NextScene();
+        delete outgoing;
+        // Nothing to hand over to: the game idles on an empty screen.
+        if (currentScene != nullptr) currentScene->Init();
+    }
+    if (currentScene != nullptr) currentScene->Update();
 }

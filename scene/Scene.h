@@ -67,6 +67,3 @@ void StartScenesWith(Scene* first);
 
 // Once per tick: switch if the current scene has finished, then run its Update.
 void StepScenes();
-
-// The first half of StepScenes: the switch, if the current scene has finished.
-void SwitchScenes();

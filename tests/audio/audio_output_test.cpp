@@ -107,16 +107,13 @@ std::vector<int16_t> CutSamples() {
 
 }  // namespace
 
-TEST(AudioOutput, TrackEndsBeforeTheClockRestartsIt) {
+TEST(AudioOutput, MusicIsHeardFromStartUpEndsBeforeItsRestartAndAnEffectLeavesItPlaying) {
     // Every frame decoded, the encoder's padding included, ends before the restart at 68 s, so
     // the restart never cuts off the closing chord.
     Mp3Shape shape;
     std::string why;
     ASSERT_TRUE(ScanMp3(ReadFile(kDataDir + "/" + kMusicTrackPath), shape, why)) << why;
     EXPECT_TRUE(shape.samples > 60 * shape.rate && shape.samples <= 68 * shape.rate) << shape.samples;
-}
-
-TEST(AudioOutput, MusicIsHeardFromStartUpAndAnEffectLeavesItPlaying) {
     Outcome out = RunScenario("disk", kDataDir, [] {
         if (StartMusic()->music == nullptr || !OutputAsAskedFor()) return 10;
         SDL_Delay(800);

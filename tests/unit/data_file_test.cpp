@@ -32,16 +32,6 @@ TEST(DataFile, OnlyRegularFilesWithinTheirCapAreRead) {
     }
 }
 
-// Fields of the formats the game reads, in either byte order; the high bytes are not signs.
-TEST(DataFile, FieldsInEitherByteOrder) {
-    const std::string bytes("\x01\x02\xfe\xff\x80", 5);
-    const struct { std::size_t at; int count; ByteOrder order; std::uint32_t value; } cases[] = {
-        {0, 4, ByteOrder::Little, 0xfffe0201u}, {0, 4, ByteOrder::Big, 0x0102feffu},
-        {2, 2, ByteOrder::Little, 0xfffeu},     {2, 2, ByteOrder::Big, 0xfeffu},
-        {4, 1, ByteOrder::Big, 0x80u},          {1, 3, ByteOrder::Little, 0xfffe02u}};
-    for (const auto& c : cases) EXPECT_EQ(ReadField(bytes, c.at, c.count, c.order), c.value) << c.at << " " << c.count;
-}
-
 // Only the signs allowed, nothing around the digits, the range's own ends in, one past them out,
 // and a number of any length refused without wrapping.
 TEST(Decimal, SignsRangeAndLength) {

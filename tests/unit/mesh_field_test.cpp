@@ -18,18 +18,6 @@ std::vector<int> DrawsFor(unsigned seed, int count) {
     return draws;
 }
 
-// The game's stream is the C library's rand() sequence for the same seed, whatever else draws from
-// rand() meanwhile.
-TEST(FieldStep, TheGamesRandomStreamIsRandsOwnSequence) {
-    for (unsigned seed : {0u, 1u, 4242u, 4294967295u}) {
-        std::srand(seed);
-        const int first = std::rand(), second = std::rand();
-        SeedGameRandom(seed);
-        std::rand();
-        EXPECT_TRUE(GameRandom() == first && GameRandom() == second) << seed;
-    }
-}
-
 // The first seed whose first `draws` values all decline (or, with `spawn`, all accept) a new gem.
 unsigned Seed(int draws, bool spawn = false) {
     for (unsigned seed = 1;; ++seed) {
@@ -76,6 +64,16 @@ TEST(FieldStep, RemovesBelowTheFloorMovesAndSpawnsAtTheTop) {
     EXPECT_NEAR(gem.position.x, std::cos(radians) * 1.25, 1e-5);
     EXPECT_NEAR(gem.position.z, std::sin(radians) * 1.15, 1e-5);
     EXPECT_EQ(gem.vertices.size(), std::size_t((r[2] % 3 + 4) * (r[2] % 3 + 4)));
+
+    // The game's stream is the C library's rand() sequence for the same seed, whatever else draws
+    // from rand() meanwhile.
+    for (unsigned seed : {0u, 1u, 4242u, 4294967295u}) {
+        std::srand(seed);
+        const int first = std::rand(), second = std::rand();
+        SeedGameRandom(seed);
+        std::rand();
+        EXPECT_TRUE(GameRandom() == first && GameRandom() == second) << seed;
+    }
 }
 
 TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
@@ -101,7 +99,7 @@ TEST(FieldStep, TravelPacesTheCuttingStepsSpawns) {
     spawnTravel = 0.0f;
 }
 
-TEST(FieldStep, SeveralCutsInOneStep) {
+TEST(FieldStep, SeveralCutsInOneStepAndWhatTheBladeHits) {
     spawnTravel = 0.0f;
     ModelField field;
     Model* a = Gem({0.0f, 20.5f, 0.0f});
@@ -124,9 +122,8 @@ TEST(FieldStep, SeveralCutsInOneStep) {
     const std::size_t sparks = particles.size();
     AdvanceAndCut(field, 0.0f, 0.0f, 0.0f, LevelBlade(20.0f), particles);
     EXPECT_TRUE(field.cutCount == 0 && particles.size() == sparks && field.models.size() == 6u);
-}
 
-TEST(FieldStep, BladeHitsModel) {
+    // Which gems a blade's hit triangle strikes.
     const Vec3 t0 = {0.0f, 0.0f, 0.0f}, t1 = {0.0f, 0.0f, 4.0f}, t2 = {4.0f, 0.0f, 0.0f};
     const struct { Vec3 centre; float r; bool hit; } cases[] = {
         {{1.0f, -0.5f, 1.0f}, 1.0f, true},   // below the triangle, within reach

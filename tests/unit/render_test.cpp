@@ -21,15 +21,10 @@ struct Gadget {
     std::string tag;
 };
 void ReleaseResource(Gadget* gadget) { released.push_back(gadget->tag), delete gadget; }
-// Two more resource types that report their release on stderr, to see the order at exit.
-struct Early {};
-struct Late {};
-void ReleaseResource(Early* early) { std::fprintf(stderr, "release early;"), delete early; }
-void ReleaseResource(Late* late) { std::fprintf(stderr, "release late;"), delete late; }
 
 }  // namespace
 
-TEST(Registry, NamesOwnOneObjectEachReleasedOnceAndTypesInReverseOrderOfFirstUse) {
+TEST(Registry, NamesOwnOneObjectEachReleasedOnce) {
     {
         ResourceRegistry<Gadget> registry;
         Gadget* score = registry.Create("score");
@@ -44,8 +39,6 @@ TEST(Registry, NamesOwnOneObjectEachReleasedOnceAndTypesInReverseOrderOfFirstUse
     }
     // The rest at the registry's end, once each, in name order.
     EXPECT_EQ(released, (std::vector<std::string>{"dot", "MyCamera", "pressspace", "score"}));
-    EXPECT_EXIT((Registry<Early>().Create("a"), Registry<Late>().Create("b"), Registry<Early>().Create("c"), exit(0)),
-                ::testing::ExitedWithCode(0), "release late;release early;release early;");
 }
 
 TEST(MeshGeometry, TubeStripAndGemFaces) {

@@ -80,7 +80,7 @@ TEST(Game, SteeringTurnsLiftsAndSetsTheStreamSpeed) {
     ExpectPoint(fresh.geometry.hitTriangle[0], {0, 4, -1});
 }
 
-TEST(Game, TimeScoreAndSparks) {
+TEST(Game, TimeScoreSparksAndACutSoundForEachCut) {
     // Without cuts the game ends at its 361st update; one cut anywhere buys 40 more.
     for (const int cutAt : {-1, 100}) {
         int timeLeft = kStartTime, score = 0, updates = 0;
@@ -100,6 +100,21 @@ TEST(Game, TimeScoreAndSparks) {
     EXPECT_EQ(particles.size(), 2u);
     UpdateParticles(particles, 0.05);
     EXPECT_TRUE(particles.size() == 1 && particles.front().life == 10 - 5);  // the other kept its place
+
+    // Every gem the blade cuts in a tick is a point and a cut sound, in that tick: two at once, two.
+    static int plays = 0;
+    const CutSoundFn saved = cutSoundPlayer;
+    cutSoundPlayer = [](const char* path) { plays += std::string(path) == "res/se/cut.wav"; };
+    std::memset(&Input(), 0, sizeof(InputState));
+    Surface surface;
+    ModelField field;
+    GameScene game(std::make_shared<SceneContext>(), &surface, &field, 0);
+    game.Init();
+    // At angle 0 the blade stands in the plane x = -0.75, from 4 to 8 high.
+    field.models = {GenerateSphereModel(4, {-0.75f, 5.0f, 0.0f}), GenerateSphereModel(4, {-0.75f, 6.0f, 0.0f})};
+    game.Update();
+    EXPECT_TRUE(field.cutCount == 2 && plays == 2 && game.score == 2) << field.cutCount << " " << plays;
+    cutSoundPlayer = saved;
 }
 
 TEST(Hud, DigitsPlacesTintAndShake) {
@@ -191,21 +206,4 @@ TEST(RankingScene, BannerTimerAndPositionsAtWidth1280) {
     // Ranked rows slide in 40 pixels a frame and come to rest in one column, 100 pixels apart.
     EXPECT_EQ((Digits{BoardRowX(298, 1280, 3), BoardRowX(296, 1280, 3), BoardRowX(0, 1280, 7), BoardRowY(7)}),
               (Digits{4940, 4900, 853, 800}));
-}
-
-// Every gem the blade cuts in a tick is a point and a cut sound, in that tick: two at once, two.
-TEST(Game, EachCutOfATickPlaysTheSound) {
-    static int plays = 0;
-    const CutSoundFn saved = cutSoundPlayer;
-    cutSoundPlayer = [](const char* path) { plays += std::string(path) == "res/se/cut.wav"; };
-    std::memset(&Input(), 0, sizeof(InputState));
-    Surface surface;
-    ModelField field;
-    GameScene game(std::make_shared<SceneContext>(), &surface, &field, 0);
-    game.Init();
-    // At angle 0 the blade stands in the plane x = -0.75, from 4 to 8 high.
-    field.models = {GenerateSphereModel(4, {-0.75f, 5.0f, 0.0f}), GenerateSphereModel(4, {-0.75f, 6.0f, 0.0f})};
-    game.Update();
-    EXPECT_TRUE(field.cutCount == 2 && plays == 2 && game.score == 2) << field.cutCount << " " << plays;
-    cutSoundPlayer = saved;
 }

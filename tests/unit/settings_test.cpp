@@ -42,7 +42,7 @@ TEST(Settings, ReadingTakesOnlyTheGamesOwnFile) {
     }
 }
 
-TEST(Settings, KeptBesideTheRankingOrInTheConfigFolder) {
+TEST(Settings, KeptBesideTheRankingOrInTheConfigFolderAndWrittenOnlyOnChange) {
     const struct { const char *ranking, *xdg, *home, *want; } cases[] = {
         {"res/ranking.dat", "/x", "/h", "res/settings.ini"},
         {"/d/torvinel/ranking.dat", "/x", "/h", "/x/torvinel/settings.ini"},
@@ -51,10 +51,8 @@ TEST(Settings, KeptBesideTheRankingOrInTheConfigFolder) {
         {"", "/x", "/h", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(SettingsPath(c.ranking, c.xdg, c.home), c.want) << c.ranking;
-}
 
-// Written only when a setting changed; a damaged file is told once and left as it is until then.
-TEST(Settings, WrittenWholeAndOnlyOnChange) {
+    // Written only when a setting changed; a damaged file is told once and left as it is until then.
     TempFolder folder;
     const std::string path = folder / "torvinel/settings.ini";
     Settings onDisk = LoadSettings(path), now = onDisk;
@@ -74,7 +72,8 @@ TEST(Settings, WrittenWholeAndOnlyOnChange) {
     EXPECT_TRUE(SaveSettingsIfChanged(path, now, onDisk) && LoadSettings(path) == now);
 }
 
-TEST(SoundLevels, KeysStepWithinTheRangeAndAnyLevelKeyUnmutes) {
+// The overlay shows the changed level briefly.
+TEST(SoundLevels, KeysStepWithinTheRangeAnyLevelKeyUnmutesAndTheOverlayShowsIt) {
     const struct { unsigned char key; SoundLevels before, after; } cases[] = {
         {'-', {10, 10, false}, {9, 10, false}},  {'=', {10, 4, false}, {10, 4, false}},
         {'+', {0, 4, true}, {1, 4, false}},      {'9', {5, 0, false}, {5, 0, false}},
@@ -86,17 +85,15 @@ TEST(SoundLevels, KeysStepWithinTheRangeAndAnyLevelKeyUnmutes) {
         EXPECT_TRUE(got.music == c.after.music && got.effects == c.after.effects && got.muted == c.after.muted) << c.key;
     }
     EXPECT_TRUE(MixerVolume(10, false) == 128 && MixerVolume(5, false) == 64 && MixerVolume(10, true) == 0);
-}
 
-// The overlay names what changed, lights as many bars as the level, and goes after 90 ticks.
-TEST(SoundLevels, OverlayShowsTheChangedLevelBriefly) {
-    const struct { SoundKey key; SoundLevels levels; OverlayLabel label; int bars, lit; } cases[] = {
+    // The overlay names what changed, lights as many bars as the level, and goes after 90 ticks.
+    const struct { SoundKey key; SoundLevels levels; OverlayLabel label; int bars, lit; } shown[] = {
         {SoundKey::MusicDown, {7, 2, false}, OverlayLabel::Music, 10, 7},
         {SoundKey::EffectsUp, {7, 2, false}, OverlayLabel::Effects, 10, 2},
         {SoundKey::Mute, {7, 2, true}, OverlayLabel::Muted, 0, 0},
         {SoundKey::Mute, {7, 2, false}, OverlayLabel::Music, 10, 7},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : shown) {
         LevelOverlay overlay;
         ShowLevel(overlay, c.key, c.levels);
         OverlayLayout layout = LayoutOverlay(overlay, 1280, 720, 128, 28);
