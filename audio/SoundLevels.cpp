@@ -45,6 +45,8 @@ void SetSoundLevels(const SoundLevels& levels) {
     ApplySoundLevels();  // harmless while the output is closed: it opens at these levels
 }
 
+const SoundLevels& CurrentSoundLevels() { return current; }
+
 void ApplySoundLevels() {
     Mix_VolumeMusic(MixerVolume(current.music, current.muted));
     Mix_Volume(-1, MixerVolume(current.effects, current.muted));

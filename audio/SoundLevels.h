@@ -25,6 +25,7 @@ SoundLevels AdjustLevels(SoundLevels levels, SoundKey key);
 
 // The levels the output plays at, from now on and whenever it opens again.
 void SetSoundLevels(const SoundLevels& levels);
+const SoundLevels& CurrentSoundLevels();
 
 // Sets the mixer's volumes from the current levels; the output calls it each time it opens.
 void ApplySoundLevels();

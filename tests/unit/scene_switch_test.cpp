@@ -20,11 +20,14 @@ void* operator new(std::size_t size) {
     liveBytes += static_cast<long>(malloc_usable_size(block));
     return block;
 }
-void operator delete(void* block) noexcept {
+namespace {
+void Release(void* block) {
     if (block != nullptr) liveBytes -= static_cast<long>(malloc_usable_size(block));
     std::free(block);
 }
-void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+}  // namespace
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete(void* block, std::size_t) noexcept { Release(block); }
 
 namespace {
 
