@@ -38,9 +38,12 @@
 #include "scene/Scene.h"
 #include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
+#include "scenes/Replays.h"
 #include "scenes/TitleScene.h"
 
 namespace {
+
+constexpr long kSkipTicksPerFrame = 200;
 
 // Everything the game keeps between two GLUT callbacks.
 Game game;
@@ -77,19 +80,26 @@ int EndOfRecording() {
 // One tick of play from the keyboard's and the pads' keys; the game leaves here when the tick
 // says so.
 void PlayOneTick() {
-    PollPads(PadKeys(), KeyPresses());
-    switch (RunGameTick(game, TickKeys())) {
-        case TickOutcome::Stepped:
-            return;
-        case TickOutcome::Leave:
-            std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);
-        case TickOutcome::DemoEnded:
-            std::exit(EndOfPlayback());
-        case TickOutcome::OutOfStep:
-            // A timedemo is a check: there is no point running on once it has gone out of step.
-            if (game.demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
-            return;
+    // Watching a ranked run: the games before it pass unseen and silent, many ticks a frame.
+    const long skipping = std::min(kSkipTicksPerFrame, game.skipTo - game.demo.tick);
+    const CutSoundFn sound = cutSoundPlayer;
+    if (skipping > 0) cutSoundPlayer = [](const char*) {};
+    for (long n = 0; n < std::max(skipping, 1L); ++n) {
+        PollPads(PadKeys(), KeyPresses());
+        switch (RunGameTick(game, TickKeys())) {
+            case TickOutcome::Stepped:
+                continue;
+            case TickOutcome::Leave:
+                std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);
+            case TickOutcome::DemoEnded:
+                std::exit(EndOfPlayback());
+            case TickOutcome::OutOfStep:
+                // A timedemo is a check: there is no point running on once it has gone out of step.
+                if (game.demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
+                continue;
+        }
     }
+    cutSoundPlayer = sound;
 }
 
 void DrawCurrentScene() {
@@ -281,7 +291,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             break;
     }
     // Named from where the game was started, before it moves into its data folder.
-    const std::string demoFile = AbsolutePath(command.demoPath);
+    std::string demoFile = AbsolutePath(command.demoPath);
+    std::string demoName = command.demoPath;
 
     std::atexit(OnExit);
     ProfileStart();
@@ -290,6 +301,13 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
+    int rankScore = 0;
+    std::string why;
+    if (command.rankPlace > 0 && !FindRankedRun(rankingPath, command.rankPlace, demoFile, rankScore, why)) {
+        Say("no run to play: %s\n", why.c_str());
+        return 1;
+    }
+    if (command.rankPlace > 0) demoName = demoFile;
     // A playback or a window of a chosen size is a check, not the player's choice: nothing is kept.
     const bool playback = command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo;
     StartPlayerSettings(rankingPath, !playback && command.width == 0);
@@ -299,18 +317,27 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     // starts from it too.
     LoadRanking();
     unsigned seed = static_cast<unsigned>(std::time(nullptr));
-    std::string why;
     DemoRun& demo = game.demo;
     if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
         if (!LoadDemo(demo, demoFile, why)) {
-            Say("cannot play the demo %s: %s\n", command.demoPath.c_str(), why.c_str());
+            Say("cannot play the demo %s: %s\n", demoName.c_str(), why.c_str());
+            return 1;
+        }
+        // A run is the session up to its game's end: that game's score is its last.
+        if (command.rankPlace > 0 && !(demo.demo.ended && !demo.demo.scores.empty() && demo.demo.scores.back() == rankScore)) {
+            Say("no run to play: the run kept for place %d, %s, does not end on its score %d\n", command.rankPlace,
+                demoName.c_str(), rankScore);
             return 1;
         }
         demo.mode = command.demo;
-        demo.path = command.demoPath;
+        demo.path = demoName;
+        if (command.rankPlace > 0) {
+            game.skipTo = LastGameStart(demo.demo);
+            StateLineWatching(command.rankPlace);
+        }
         if (!demo.demo.ended)
             Say("the demo %s was cut short at tick %ld; it plays that far\n",
-                command.demoPath.c_str(), demo.demo.lastTick);
+                demoName.c_str(), demo.demo.lastTick);
         // The player's own ranking is never touched: the board starts from the recorded table and
         // keeps it in memory.
         SetRankingPath("");
@@ -322,6 +349,11 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             Say("cannot record into %s: %s\n", command.demoPath.c_str(), why.c_str());
             return 1;
         }
+    }
+    // Every game's run is kept beside its score: the session is recorded in memory from here.
+    if (!playback && !RankingPath().empty()) {
+        StartSessionRecording(game.session, seed, RankingTable, std::string(program) + " " + GameVersion());
+        HoldScoresForRuns(true);
     }
     // Scores an earlier run could not save before it ended join the ranking, on the save's worker
     // (never for a playback, which keeps the ranking in memory only).

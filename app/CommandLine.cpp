@@ -43,7 +43,8 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
         return choice;
     }
     static const struct { const char* name; DemoMode demo; } demoOptions[] = {
-        {"--record", DemoMode::Record}, {"--play", DemoMode::Play}, {"--timedemo", DemoMode::TimeDemo}};
+        {"--record", DemoMode::Record}, {"--play", DemoMode::Play}, {"--timedemo", DemoMode::TimeDemo},
+        {"--play-rank", DemoMode::Play}};
     const char* demoName = nullptr;
     const char* sizeName = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -52,9 +53,10 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
         for (const auto& option : demoOptions)
             if (std::strcmp(arg, option.name) == 0) demo = option.demo;
         const bool size = std::strcmp(arg, "--size") == 0;
+        const bool rank = std::strcmp(arg, "--play-rank") == 0;
         if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option " + Quoted(arg));
         if (i + 1 >= argc || argv[i + 1][0] == '\0')
-            return Refuse(choice, std::string(arg) + (size ? " needs WIDTHxHEIGHT" : " needs a FILE"));
+            return Refuse(choice, std::string(arg) + (size ? " needs WIDTHxHEIGHT" : rank ? " needs a place, 1 to 8" : " needs a FILE"));
         const char* value = argv[++i];
         if (size) {
             if (!windowed) return Refuse(choice, "--size is for the windowed game, torvinel-windowed");
@@ -69,6 +71,9 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
             demoName = arg;
             choice.demo = demo;
             choice.demoPath = value;
+            if (rank && (value[0] < '1' || value[0] > '8' || value[1] != '\0'))
+                return Refuse(choice, "--play-rank takes a place of the ranking, 1 to 8, not " + Quoted(value));
+            if (rank) choice.rankPlace = value[0] - '0', choice.demoPath.clear();
         }
     }
     if (sizeName != nullptr && (choice.demo == DemoMode::Record || choice.demo == DemoMode::Play))
@@ -78,7 +83,8 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
 
 void PrintUsage(std::FILE* out, const char* program) {
     std::fprintf(out,
-                 "Usage: %s [--help | --version | --record FILE | --play FILE | --timedemo FILE]\n"
+                 "Usage: %s [--help | --version | --record FILE | --play FILE | --play-rank N |\n"
+                 "       --timedemo FILE]\n"
                  "\n"
                  "Torvinel: faceted gems fall down a scrolling tube towards you; turn the view, turn\n"
                  "and lift the blade, and slice every gem it strikes. Each cut scores a point and buys\n"
@@ -115,6 +121,8 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "      --record FILE play, and record the whole run into the demo FILE\n"
                  "      --play FILE   play the demo FILE back (hold Escape or Back to leave); your\n"
                  "                    ranking is left alone\n"
+                 "      --play-rank N play the run that made place N (1 to 8) of the ranking; every\n"
+                 "                    game's run is kept beside the ranking, in replays/\n"
                  "      --timedemo FILE\n"
                  "                    play the demo FILE as fast as the machine allows, silently, and\n"
                  "                    print one line of figures; exit status 3 if it went out of step\n"

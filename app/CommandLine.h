@@ -18,12 +18,13 @@ struct CommandChoice {
     std::string problem;  // why the command line was refused, in a few words
     DemoMode demo = DemoMode::None;
     std::string demoPath;  // as given
+    int rankPlace = 0;     // --play-rank: the place (1..8) whose run plays (demo is then Play)
     int width = 0, height = 0;  // --size of the window; 0 keeps 1280 x 720
 };
 
-// --help (or -h) or --version first decide alone. Otherwise: --record FILE, --play FILE and
-// --timedemo FILE (one of them), and in the windowed game --size WIDTHxHEIGHT, alone or with
-// --timedemo. --record and --play combine with nothing else.
+// --help (or -h) or --version first decide alone. Otherwise: --record FILE, --play FILE,
+// --play-rank N and --timedemo FILE (one of them), and in the windowed game --size WIDTHxHEIGHT, alone or with
+// --timedemo. --record, --play and --play-rank combine with nothing else.
 CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed);
 
 // What the game is, its keys, its options and where it keeps scores, for the named executable.

@@ -18,6 +18,7 @@
 
 namespace {
 int stateFd = -1;
+int watching = 0;
 }  // namespace
 
 void StateLineStart() {
@@ -28,6 +29,8 @@ void StateLineStart() {
         Say("cannot write the state lines \"%s\" (%s); running without them\n", path,
             std::strerror(errno));
 }
+
+void StateLineWatching(int place) { watching = place; }
 
 void StateLineTick(long tick, const Scene* scene) {
     if (stateFd < 0) return;
@@ -40,6 +43,7 @@ void StateLineTick(long tick, const Scene* scene) {
     for (char c : KeyChanges(KeySet{}, seen))  // "+space +left"
         if (c != '+') keys += c == ' ' ? ',' : c;
     const char* paused = scene != nullptr && scene->Paused() ? " paused=1" : "";
-    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + " keys=" + keys + "\n";
+    const std::string place = watching > 0 ? " watching=" + std::to_string(watching) : "";
+    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + place + " keys=" + keys + "\n";
     WriteWhole(stateFd, line.data(), line.size());
 }

@@ -10,5 +10,8 @@ class Scene;
 // Reads the environment and opens the file; call before the game moves into its data folder.
 void StateLineStart();
 
+// While a ranked run plays: its place, written on every line as "watching=N"; 0 for none.
+void StateLineWatching(int place);
+
 // After the scenes stepped: the line of this tick.
 void StateLineTick(long tick, const Scene* scene);
