@@ -106,6 +106,10 @@ bool StageReplays(const std::string& rankingPath, const int* table, const RunNam
                   const std::vector<std::pair<std::string, std::string>>& texts, const std::string& last,
                   StagedReplays& staged, std::string& failure) {
     const std::string folder = ReplaysFolder(rankingPath);
+    // A ranking that never had a run (a game played back, an older version's) gets no folder.
+    bool none = last.empty() && ::access(IndexPath(rankingPath).c_str(), F_OK) != 0;
+    for (const std::string& run : runs) none = none && run.empty();
+    if (none) return true;
     bool ok = MakeParentFolders(folder + "/index");
     if (!ok) failure = Failed("mkdir", errno);
     // Only the runs the new table keeps: a score that did not rank has no file but last.demo.
