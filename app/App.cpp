@@ -16,6 +16,7 @@
 #include "app/Profile.h"
 #include "app/StateLine.h"
 #include "app/Tick.h"
+#include "app/Watch.h"
 #include "app/WindowIcon.h"
 #include "app/WindowKeys.h"
 #include "audio/Music.h"
@@ -38,6 +39,7 @@
 #include "scene/Scene.h"
 #include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
+#include "scenes/RankingScene.h"
 #include "scenes/Replays.h"
 #include "scenes/TitleScene.h"
 
@@ -77,17 +79,115 @@ int EndOfRecording() {
     return 1;
 }
 
+// Watching a ranked run from the board. The run plays through the same scenes as the game, so
+// the game's own state is gone meanwhile; coming back, the session recorded so far is replayed
+// headless from its start up to the tick that asked (quick: no drawing), which puts back every
+// value the play reads exactly as it was, and checks it on the way.
+struct Watching {
+    bool on = false;
+    Game run;
+    WatchControl control;
+    CutSoundFn sound = nullptr;
+    std::string rankingPath;
+    KeySet letGo{};  // keys held on coming back, kept from the board until let go
+};
+Watching watching;
+
+bool RunEndsOn(const Demo& demo, int score) { return demo.ended && !demo.scores.empty() && demo.scores.back() == score; }
+
+void StartWatching(int place) {
+    DemoRun run;
+    std::string path, why;
+    int score = 0;
+    if (game.session.mode != DemoMode::Record) return;  // no way back to the board without it
+    if (!FindRankedRun(RankingPath(), place, path, score, why) || !LoadDemo(run, path, why)) {
+        Say("no run to play: %s\n", why.c_str());
+        return;
+    }
+    if (!RunEndsOn(run.demo, score)) {
+        Say("no run to play: the run kept for place %d does not end on its score %d\n", place, score);
+        return;
+    }
+    watching.run = Game{};
+    watching.run.demo = std::move(run);
+    watching.run.demo.mode = DemoMode::Play;
+    watching.run.skipTo = LastGameStart(watching.run.demo.demo);
+    watching.control = WatchControl{};
+    watching.control.before = LiveKeys();
+    watching.sound = cutSoundPlayer;
+    watching.rankingPath = RankingPath();
+    StartHeadlessPlay(watching.run.demo.demo.seed, watching.run.demo.demo.table);
+    cutSoundPlayer = watching.sound;
+    StateLineWatching(place);
+    watching.on = true;
+}
+
+void StopWatching() {
+    watching.on = false;
+    StateLineWatching(0);
+    DemoRun session;
+    std::string why;
+    session.mode = DemoMode::Play;
+    session.path = "(this session)";
+    const DemoRun& live = game.session;
+    StateLineMute(true);
+    if (ParseDemo(SessionDemo(live, live.table.data()), session.demo, why)) PlayDemoHeadless(session, live.tick);
+    else Say("cannot come back from watching: %s\n", why.c_str());
+    StateLineMute(false);
+    // The scene is built anew, the same in every value: not a switch for the recordings.
+    game.session.lastScene = game.demo.lastScene = currentScene;
+    SetRankingPath(watching.rankingPath);
+    cutSoundPlayer = watching.sound;
+    watching.letGo = LiveKeys();
+}
+
+void WatchOneFrame() {
+    PollPads(PadKeys(), KeyPresses());
+    KeySet live = LiveKeys();
+    MergeKeys(live, KeyPresses());
+    KeyPresses() = KeySet{};
+    Game& run = watching.run;
+    const int asked = WatchFrame(watching.control, live);
+    // The session's earlier games pass unseen and silent, many ticks a frame.
+    const long skipping = std::min(kSkipTicksPerFrame, run.skipTo - run.demo.tick);
+    const long ticks = skipping > 0 ? skipping : asked;
+    if (skipping > 0) cutSoundPlayer = [](const char*) {};
+    bool ended = asked < 0;
+    // A run played out, or ended by its own Escape, returns to the board as the player's does.
+    for (long n = 0; n < ticks && !ended; ++n) ended = RunGameTick(run, KeySet{}) == TickOutcome::DemoEnded;
+    cutSoundPlayer = watching.sound;
+    if (ended) StopWatching();
+}
+
+// The keys of the tick, less those still held from watching.
+KeySet LiveTickKeys() {
+    KeySet keys = TickKeys();
+    const KeySet held = LiveKeys();
+    for (int k = 0; k < 256; ++k) {
+        if (!held.keys[k]) watching.letGo.keys[k] = 0;
+        if (watching.letGo.keys[k]) keys.keys[k] = 0;
+    }
+    for (int a = 0; a < 4; ++a) {
+        if (!held.arrows[a]) watching.letGo.arrows[a] = 0;
+        if (watching.letGo.arrows[a]) keys.arrows[a] = 0;
+    }
+    return keys;
+}
+
 // One tick of play from the keyboard's and the pads' keys; the game leaves here when the tick
 // says so.
 void PlayOneTick() {
+    if (watching.on) return WatchOneFrame();
     // Watching a ranked run: the games before it pass unseen and silent, many ticks a frame.
     const long skipping = std::min(kSkipTicksPerFrame, game.skipTo - game.demo.tick);
     const CutSoundFn sound = cutSoundPlayer;
     if (skipping > 0) cutSoundPlayer = [](const char*) {};
-    for (long n = 0; n < std::max(skipping, 1L); ++n) {
+    for (long n = 0; n < std::max(skipping, 1L) && !watching.on; ++n) {
         PollPads(PadKeys(), KeyPresses());
-        switch (RunGameTick(game, TickKeys())) {
+        switch (RunGameTick(game, LiveTickKeys())) {
             case TickOutcome::Stepped:
+                // r on the board: its run plays from the next frame.
+                if (rankedRunAsked > 0 && !PlayingBack(game)) StartWatching(rankedRunAsked);
                 continue;
             case TickOutcome::Leave:
                 std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);

@@ -50,7 +50,8 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
     CopyInputHistory();
     // A save that finished since the last tick shows its merged table from this tick on, never
     // in the middle of an Update or a drawing.
-    ApplySavedRanking();
+    // (Never into a run played back: its table is the recording's.)
+    if (!PlayingBack(game)) ApplySavedRanking();
     UseStandardArithmetic();
     const long tick = demo.tick;
     demo.inTick = true;
@@ -62,6 +63,7 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
     if (session.mode == DemoMode::Record) DemoTickKeys(session, keys);
     GatherInput(keys);
     leaveAsked = false;
+    rankedRunAsked = 0;
     game.step();
     if (leaveAsked) return PlayingBack(game) ? TickOutcome::DemoEnded : TickOutcome::Leave;
     // Tests run scenes without the music; the game always has it after start-up.

@@ -19,6 +19,7 @@
 namespace {
 int stateFd = -1;
 int watching = 0;
+bool muted = false;
 }  // namespace
 
 void StateLineStart() {
@@ -32,8 +33,10 @@ void StateLineStart() {
 
 void StateLineWatching(int place) { watching = place; }
 
+void StateLineMute(bool mute) { muted = mute; }
+
 void StateLineTick(long tick, const Scene* scene) {
-    if (stateFd < 0) return;
+    if (stateFd < 0 || muted) return;
     SceneCheck check;
     if (scene != nullptr) scene->Check(check);
     KeySet seen{};

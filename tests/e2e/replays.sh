@@ -4,6 +4,7 @@
 # nothing. (replays_saves.sh: two copies, a slow disk and kills.)
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/replays.bash"
+e2e_gone_not() { kill -0 "$1" 2>/dev/null; }
 
 data=$(e2e_data_copy)
 cp "$E2E_BUILD/torvinel-windowed" "$data/"
@@ -51,5 +52,47 @@ check "playing a run touched neither the ranking nor the runs" \
 E2E_STATUS=$?
 check "a place without a run is status 1 (got $E2E_STATUS)" test "$E2E_STATUS" = 1
 check "in one line" grep -qx 'torvinel: no run to play: place 8 (score -5) has no run kept' "$E2E_WORK/err.txt"
+
+# From the board: a fourth game, then Down twice (place 3) and r plays that place's run, which
+# returns to the board once played out; r again and Escape returns at once. Neither Escape quits.
+e2e_launch "$game" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"
+e2e_wait_window "$pid" >/dev/null || fail "window appeared"
+play_game 0.2 0.2 >/dev/null
+e2e_wait_scene title && e2e_wait_ticks 20
+e2e_tap space
+e2e_wait_scene game && e2e_wait_ticks 20
+e2e_tap p
+e2e_wait_state "" '[ "${GAME[scene]}" = ranking ] && [ "${GAME[banner]}" -le 3040 ]'
+read -r place3 score3 run3 < <(agreeing_runs | awk '$1 == 3')
+e2e_tap Down
+e2e_tap Down
+asked=$(e2e_state_mark)
+xdotool key r
+check "r on the board plays place 3's run" e2e_wait_state "" '[ "${GAME[watching]:-}" = 3 ]'
+check "which ends on its board with place 3's score ($score3)" \
+  e2e_wait_state "" "[ \"\${GAME[scene]}\" = ranking ] && [ \"\${GAME[score]}\" = '$score3' ] && [ -n \"\${GAME[watching]:-}\" ]"
+check "then the game's own board is back, its ticks going on from where r was pressed" \
+  e2e_wait_state "" "[ -z \"\${GAME[watching]:-}\" ] && [ \"\${GAME[scene]}\" = ranking ] && [ \"\${GAME[tick]}\" -gt $(e2e_since "$asked" 'v["watching"] == ""' first) ]"
+xdotool key r
+check "r again plays it again" e2e_wait_state "" '[ "${GAME[watching]:-}" = 3 ]'
+xdotool keydown Escape
+check "Escape returns to the board" e2e_wait_state "" '[ -z "${GAME[watching]:-}" ] && [ "${GAME[scene]}" = ranking ]'
+e2e_wait_ticks 90
+xdotool keyup Escape
+e2e_wait_ticks 5
+check "the Escape held from watching does not quit the game" e2e_gone_not "$pid"
+# A game after watching keeps a run in step too: the session's record went on as if unbroken.
+e2e_tap space
+e2e_wait_state "" '[ "${GAME[scene]}" = title ] || [ "${GAME[banner]}" -le 3150 ]'
+[ "${GAME[scene]}" = ranking ] && e2e_tap space
+play_game 0.5 0.3 >/dev/null
+e2e_wait_scene title
+e2e_hold Escape 0.3
+e2e_wait_exit "$pid" 30
+check "held again, it does (status $E2E_STATUS)" test "$E2E_STATUS" = 0
+check "coming back from watching, the game is in step with itself and says nothing" test ! -s "$E2E_WORK/err.txt"
+runs_agree
+check "every run, the one after watching too, agrees with its place (${runs_checked:-0} places)" \
+  test "${runs_checked:-0}" = 6
 
 e2e_finish
