@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "TestSupport.h"
+#include "app/Watch.h"
+#include "scenes/RankingScene.h"
 #include "scenes/RankingSave.h"
 #include "scenes/Replays.h"
 
@@ -102,4 +104,27 @@ TEST(Replays, ARankedGamesRunIsSavedWithItsScoreAndOrphansGo) {
     EXPECT_FALSE(FindRankedRun(ranking, 3, path, score, why));
     EXPECT_EQ(why, "place 3 (score 30) has no run kept");
     SetRankingPath("");
+}
+
+// Watching: the player's keys steer the playback, each on its press alone; an Escape held when
+// watching began must be let go before it returns to the board.
+TEST(Replays, WatchingKeysPauseChangeTheSpeedAndReturn) {
+    const struct { const char* keys; int ticks; } frames[] = {
+        {"escape", 1}, {"", 1}, {"right", 2}, {"right", 2}, {"", 2}, {"right", 4}, {"", 4}, {"right", 4},
+        {"left", 2}, {"", 2}, {"left", 1}, {"", 1}, {"left", 0}, {"", 1}, {"", 0}, {"left", 1},
+        {"return", 0}, {"right", 0}, {"", 0}, {"return", 1}, {"", 1}, {"escape", -1}};
+    WatchControl control;
+    control.before.keys[27] = 1;  // down already when watching began
+    std::string got, want;
+    for (const auto& frame : frames) {
+        KeySet live{};
+        const std::string keys = frame.keys;
+        live.keys[27] = keys == "escape", live.keys['\r'] = keys == "return";
+        live.arrows[ArrowRight] = keys == "right", live.arrows[ArrowLeft] = keys == "left";
+        got += std::to_string(WatchFrame(control, live)) + " ";
+        want += std::to_string(frame.ticks) + " ";
+    }
+    EXPECT_EQ(got, want);
+    const int steps[][3] = {{0, -1, 0}, {0, 1, 1}, {7, 1, 7}, {7, -1, 6}, {3, 0, 3}};
+    for (const auto& s : steps) EXPECT_EQ(ChoosePlace(s[0], s[1]), s[2]) << s[0] << " " << s[1];
 }
