@@ -15,8 +15,8 @@ bool ArrowPressed(const WatchControl& control, const KeySet& live, int arrow) {
 }  // namespace
 
 int WatchFrame(WatchControl& control, const KeySet& live) {
-    if (!live.keys[27]) control.escapeLetGo = true;
-    const bool leave = control.escapeLetGo && Pressed(control, live, 27);
+    // Only a press counts: an Escape down when watching began (in `before`) must be let go first.
+    const bool leave = Pressed(control, live, 27);
     if (Pressed(control, live, kPauseKey)) control.paused = !control.paused;
     const int step = ArrowPressed(control, live, ArrowRight) - ArrowPressed(control, live, ArrowLeft);
     control.speed = std::clamp(control.speed + step, 0, kWatchSpeedCount - 1);

@@ -9,9 +9,8 @@
 struct WatchControl {
     int speed = 1;  // into kWatchSpeeds
     bool paused = false;
-    bool escapeLetGo = false;
     long frame = 0;
-    KeySet before{};  // the keys of the previous frame
+    KeySet before{};  // the keys of the previous frame; at first, those down when watching began
 };
 
 // Ticks per two frames at each speed: half, normal, double, four times.

@@ -154,6 +154,21 @@ faults=(
   "window-restored-below-the-floor|app/WindowKeys.cpp|const WindowSize size = ClampWindowSize(kept.width, kept.height);|const WindowSize size{kept.width, kept.height, false};"
   "window-restored-off-the-screen|app/WindowKeys.cpp|place.x = std::clamp(place.x, 0, std::max(0, screenWidth - place.width));|"
   "window-focus-polled-rarely-with-a-key-down|app/WindowKeys.cpp|bool keyDown) { return keyDown|bool keyDown) { return !keyDown && keyDown"
+  "replays-index-ignores-the-score|scenes/Replays.cpp|score != table[slot] || !IsRunName(run)|!IsRunName(run)"
+  "replays-index-keeps-a-place-named-twice|scenes/Replays.cpp|        if (twice[slot]) runs[slot].clear();\n|"
+  "replays-index-takes-capitals|scenes/Replays.cpp|(c >= 'a' && c <= 'f')|(c >= 'A' && c <= 'f')"
+  "replays-run-above-equal-scores|scenes/Replays.cpp|while (i < kRankingSlots && table[i] >= score) ++i;|while (i < kRankingSlots && table[i] > score) ++i;"
+  "replays-runs-stay-when-scores-move|scenes/Replays.cpp|    for (int slot = kRankingSlots - 1; slot > i; --slot) runs[slot] = runs[slot - 1];\n|"
+  "replays-orphans-kept|scenes/Replays.cpp|if (IsRunName(run) && !named) ::unlinkat|if (IsRunName(run) && named) ::unlinkat"
+  "replays-last-run-not-kept|scenes/Replays.cpp|    if (ok && !last.empty()) staged.files.push_back(file);\n|"
+  "replays-save-forgets-the-old-runs|scenes/RankingSave.cpp|RunNames places = LoadRuns(path, table);|RunNames places;"
+  "replays-score-saved-before-its-run|scenes/RankingSave.cpp|        if (queue.holdForRuns) {|        if (false) {"
+  "replays-watch-from-the-first-game|demo/DemoRecorder.cpp|if (game && !inGame) start = line.tick;|if (game) start = line.tick;"
+  "replays-watch-pause-ignored|app/Watch.cpp|    if (control.paused) return 0;\n|"
+  "replays-watch-fastest-too-slow|app/Watch.h|kWatchSpeeds[] = {1, 2, 4, 8};|kWatchSpeeds[] = {1, 2, 4, 6};"
+  "replays-watch-escape-held-returns|app/Watch.cpp|const bool leave = Pressed(control, live, 27);|const bool leave = live.keys[27];"
+  "replays-board-choice-off-the-board|scenes/RankingScene.cpp|return std::clamp(chosen + step, 0, kRankingSlots - 1);|return std::clamp(chosen + step, 0, kRankingSlots);"
+  "replays-pad-west-not-r|input/Input.cpp|{PadWest, 'r'}|{PadWest, 'p'}"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }
