@@ -93,7 +93,9 @@ struct Watching {
 };
 Watching watching;
 
-bool RunEndsOn(const Demo& demo, int score) { return demo.ended && !demo.scores.empty() && demo.scores.back() == score; }
+bool RunEndsOn(const Demo& demo, int score) {
+    return demo.ended && !demo.scores.empty() && demo.scores.back() == score;
+}
 
 void StartWatching(int place) {
     DemoRun run;
@@ -424,7 +426,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             return 1;
         }
         // A run is the session up to its game's end: that game's score is its last.
-        if (command.rankPlace > 0 && !(demo.demo.ended && !demo.demo.scores.empty() && demo.demo.scores.back() == rankScore)) {
+        if (command.rankPlace > 0 && !RunEndsOn(demo.demo, rankScore)) {
             Say("no run to play: the run kept for place %d, %s, does not end on its score %d\n", command.rankPlace,
                 demoName.c_str(), rankScore);
             return 1;

@@ -56,7 +56,9 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
         const bool rank = std::strcmp(arg, "--play-rank") == 0;
         if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option " + Quoted(arg));
         if (i + 1 >= argc || argv[i + 1][0] == '\0')
-            return Refuse(choice, std::string(arg) + (size ? " needs WIDTHxHEIGHT" : rank ? " needs a place, 1 to 8" : " needs a FILE"));
+            return Refuse(choice, std::string(arg) + (size   ? " needs WIDTHxHEIGHT"
+                                                      : rank ? " needs a place, 1 to 8"
+                                                             : " needs a FILE"));
         const char* value = argv[++i];
         if (size) {
             if (!windowed) return Refuse(choice, "--size is for the windowed game, torvinel-windowed");

@@ -47,6 +47,7 @@ void StateLineTick(long tick, const Scene* scene) {
         if (c != '+') keys += c == ' ' ? ',' : c;
     const char* paused = scene != nullptr && scene->Paused() ? " paused=1" : "";
     const std::string place = watching > 0 ? " watching=" + std::to_string(watching) : "";
-    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + place + " keys=" + keys + "\n";
+    const std::string line =
+        std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + place + " keys=" + keys + "\n";
     WriteWhole(stateFd, line.data(), line.size());
 }

@@ -132,8 +132,9 @@ namespace {
 
 std::string EndLine(const DemoRun& run, const int* table) {
     const long last = run.inTick ? run.tick : run.tick - 1;
-    return std::to_string(std::max(last, 0L)) + " end scores=" + JoinNumbers(run.scores.data(), run.scores.size(), ',') +
-           " table=" + JoinNumbers(table, run.table.size(), ',') + "\n";
+    const std::string scores = JoinNumbers(run.scores.data(), run.scores.size(), ',');
+    return std::to_string(std::max(last, 0L)) + " end scores=" + scores + " table=" +
+           JoinNumbers(table, run.table.size(), ',') + "\n";
 }
 
 }  // namespace
