@@ -1,23 +1,19 @@
 #include "app/CommandLine.h"
 
 #include <cstring>
+#include <string_view>
+
+#include "platform/Decimal.h"
 
 namespace {
 
-// One side of --size: digits only, within the game's bounds (a few more digits than the largest
-// bound are read and refused, never overflowed).
-bool Side(const char*& text, int& side) {
-    long value = 0;
-    const char* start = text;
-    for (; *text >= '0' && *text <= '9' && text - start < 6; ++text) value = value * 10 + (*text - '0');
-    if (text == start || (*text >= '0' && *text <= '9') || value < kMinWindowSide || value > kMaxWindowSide) return false;
-    side = static_cast<int>(value);
-    return true;
-}
-
 bool SizeFrom(const char* text, int& width, int& height) {
+    const std::string_view size(text);
+    const std::size_t x = size.find('x');
     int w = 0, h = 0;
-    if (!Side(text, w) || *text++ != 'x' || !Side(text, h) || *text != '\0') return false;
+    if (x == std::string_view::npos || !ReadInt(size.substr(0, x), Signs::None, kMinWindowSide, kMaxWindowSide, w) ||
+        !ReadInt(size.substr(x + 1), Signs::None, kMinWindowSide, kMaxWindowSide, h))
+        return false;
     width = w, height = h;
     return true;
 }

@@ -9,8 +9,9 @@
 
 #include "app/CommandLine.h"
 #include "platform/DataFile.h"
+#include "platform/Decimal.h"
 #include "platform/Say.h"
-#include "scenes/RankingLock.h"
+#include "scenes/RankingJournal.h"
 
 namespace {
 
@@ -23,16 +24,6 @@ struct Reading {
 };
 
 bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
-// A whole decimal number within [low, high].
-bool ReadNumber(const char* text, int low, int high, int& out) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || value < low || value > high) return false;
-    out = static_cast<int>(value);
-    return true;
-}
 
 int OnEntry(void* user, const char* section, const char* name, const char* value) {
     Reading& reading = *static_cast<Reading*>(user);
@@ -55,7 +46,7 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
     for (const Field& f : fields) {
         if (std::strcmp(section, f.section) != 0 || std::strcmp(name, f.name) != 0) continue;
         int number = 0;
-        if (!ReadNumber(value, f.low, f.high, number)) {
+        if (!ReadInt(value, Signs::Either, f.low, f.high, number)) {
             if (reading.why.empty())
                 reading.why = std::string(name) + " is not a whole number from " + std::to_string(f.low) + " to " +
                               std::to_string(f.high);
@@ -125,12 +116,10 @@ bool SaveSettingsIfChanged(const std::string& path, const Settings& now, Setting
     // Saved as the ranking is: a file of this copy's beside it, written whole, synced and renamed
     // into place, so the old settings or the new ones stand under the name, never half of either.
     std::string failure;
-    Staged staged;
-    if (!Stage(path, path, SettingsText(now), staged, failure) || !Commit(staged, failure)) {
+    if (!ReplaceFile(path, SettingsText(now), TemporaryStem(path), failure)) {
         Say("cannot save the settings %s (%s)\n", path.c_str(), failure.c_str());
         return false;
     }
-    SyncFolderOf(path);
     onDisk = now;
     return true;
 }

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Decimal.h"
+
 namespace {
 
 constexpr int kArrowSlot = 256;
@@ -16,26 +18,12 @@ const char* const kArrowNames[4] = {"up", "down", "right", "left"};
 // Ticks past this (about seven months of play) are taken for damage.
 constexpr long long kMaxTick = 1000000000;
 
-// A decimal integer, all of the text, within [low, high].
+// A decimal integer, all of the text, within [low, high]: the format writes '-' and never '+'.
 bool Number(const std::string& text, long long low, long long high, long long& value) {
-    std::size_t at = text.size() > 1 && text[0] == '-' ? 1 : 0;
-    if (at == text.size()) return false;
-    long long magnitude = 0;
-    for (; at < text.size(); ++at) {
-        if (!std::isdigit(static_cast<unsigned char>(text[at]))) return false;
-        magnitude = magnitude * 10 + (text[at] - '0');
-        if (magnitude > 10000000000LL) return false;  // far out of any range asked for
-    }
-    value = text[0] == '-' ? -magnitude : magnitude;
-    return value >= low && value <= high;
+    return ReadDecimal(text, Signs::Minus, low, high, value) == DecimalRead::Read;
 }
 
-bool IntNumber(const std::string& text, int& value) {
-    long long wide = 0;
-    if (!Number(text, INT_MIN, INT_MAX, wide)) return false;
-    value = static_cast<int>(wide);
-    return true;
-}
+bool IntNumber(const std::string& text, int& value) { return ReadInt(text, Signs::Minus, INT_MIN, INT_MAX, value); }
 
 int SlotNamed(const std::string& name) {
     for (int i = 0; i < 4; ++i)

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -98,6 +100,67 @@ bool WriteWhole(int fd, const char* data, std::size_t size) {
         data += written;
         size -= static_cast<std::size_t>(written);
     }
+    return true;
+}
+
+bool MakeParentFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+std::string StepFailed(const char* step, int error) {
+    char buffer[128];
+    return std::string(step) + " failed: " + ::strerror_r(error, buffer, sizeof buffer);
+}
+
+bool StageFile(const std::string& path, const std::string& stem, const std::string& bytes, StagedFile& staged,
+               std::string& failure) {
+    if (!MakeParentFolders(path)) {
+        failure = StepFailed("mkdir", errno);
+        return false;
+    }
+    staged.path = path;
+    staged.temp = stem + ".XXXXXX";
+    const int fd = ::mkostemp(&staged.temp[0], O_CLOEXEC);
+    if (fd < 0) {
+        failure = StepFailed("create", errno);
+        return false;
+    }
+    // The game's own mode, never one found under the name or behind a link that stood there.
+    ::fchmod(fd, 0644);
+    const char* failedStep = nullptr;
+    int error = 0;
+    if (!WriteWhole(fd, bytes.data(), bytes.size())) {
+        failedStep = "write";
+        error = errno;
+    } else if (::fsync(fd) != 0) {
+        failedStep = "sync";
+        error = errno;
+    }
+    if (::close(fd) != 0 && failedStep == nullptr) {
+        failedStep = "close";
+        error = errno;
+    }
+    if (failedStep == nullptr) return true;
+    ::unlink(staged.temp.c_str());
+    failure = StepFailed(failedStep, error);
+    return false;
+}
+
+bool CommitFile(const StagedFile& staged, std::string& failure) {
+    if (::rename(staged.temp.c_str(), staged.path.c_str()) == 0) return true;
+    failure = StepFailed("rename", errno);
+    ::unlink(staged.temp.c_str());
+    return false;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& bytes, const std::string& stem, std::string& failure) {
+    StagedFile staged;
+    if (!StageFile(path, stem, bytes, staged, failure) || !CommitFile(staged, failure)) return false;
+    SyncFolderOf(path);
     return true;
 }
 

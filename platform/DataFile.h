@@ -22,6 +22,35 @@ std::uint32_t ReadField(const std::string& bytes, std::size_t at, int count, Byt
 // errno set.
 bool WriteWhole(int fd, const char* data, std::size_t size);
 
+// Crash-safe replacement of a whole file. The bytes go to a new file beside it, "<stem>.XXXXXX",
+// made afresh (mode 0644: never written through a link or into another writer's file), written
+// whole and synced, then renamed over path: the old file or the new one stands under the name,
+// never half of either, whatever happens and wherever the game is killed. Folders missing above
+// path are made, private to the player. A failure gives `failure` in a few words ("write failed:
+// No space left on device"), leaves the old file whole and the temporary file removed.
+// The stem names the temporary file so that leftovers can be told apart; pass path + ".new." and
+// a tag of the writer's. Replaces and syncs the folder in one call:
+bool ReplaceFile(const std::string& path, const std::string& bytes, const std::string& stem, std::string& failure);
+
+// The same in two steps, for a replacement staged under a lock and committed later (or never: a
+// staged file that is not committed is the caller's to remove). The folder is not synced by
+// CommitFile: SyncFolderOf(path) once after the last rename.
+struct StagedFile {
+    std::string path, temp;  // the final name; the synced temporary file waiting for its rename
+};
+bool StageFile(const std::string& path, const std::string& stem, const std::string& bytes, StagedFile& staged,
+               std::string& failure);
+// Renames the staged file into place; false with `failure` set, the staged file removed.
+bool CommitFile(const StagedFile& staged, std::string& failure);
+
+// Makes every missing folder above the file, private to the player as per-user data should be;
+// false when one cannot be made, errno set.
+bool MakeParentFolders(const std::string& path);
+
+// A failed step in a few words, "create failed: Permission denied"; safe on any thread, unlike
+// strerror.
+std::string StepFailed(const char* step, int error);
+
 // The folder holding path ("." for a bare name).
 std::string FolderOf(const std::string& path);
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/DataFile.h"
+#include "platform/Decimal.h"
 #include "platform/Say.h"
 
 int RankingTable[kRankingSlots];
@@ -29,46 +30,23 @@ struct Reader {
     }
 };
 
-enum class ItemResult { Read, End, NotANumber, OutOfRange };
-
-// One "%d " item: white space, an optional sign, digits, white space. Unlike scanf, a number
-// that does not fit an int is refused instead of read with an undefined value.
-ItemResult ReadItem(Reader& in, int& value) {
-    in.SkipSpace();
-    int c = in.Peek();
-    if (c == EOF) return ItemResult::End;
-    bool negative = false;
-    if (c == '+' || c == '-') {
-        negative = c == '-';
-        c = (++in.at, in.Peek());
-    }
-    if (c == EOF || !std::isdigit(c)) return ItemResult::NotANumber;
-    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    long long magnitude = 0;
-    bool outOfRange = false;
-    for (; c != EOF && std::isdigit(c); c = (++in.at, in.Peek())) {
-        if (!outOfRange) {
-            magnitude = magnitude * 10 + (c - '0');
-            if (magnitude > limit) outOfRange = true;
-        }
-    }
-    if (outOfRange) return ItemResult::OutOfRange;
-    in.SkipSpace();
-    value = static_cast<int>(negative ? -magnitude : magnitude);
-    return ItemResult::Read;
-}
-
 }  // namespace
 
+// Items as scanf's "%d " reads them: white space, an optional sign and digits, so "12-5" is two
+// items. Unlike scanf, a number that does not fit an int is refused instead of read with an
+// undefined value.
 std::string ReadNumbers(const std::string& text, std::size_t most, std::vector<int>& numbers) {
     Reader in{text};
-    for (int value = 0; numbers.size() < most; numbers.push_back(value)) {
-        switch (ReadItem(in, value)) {
-            case ItemResult::Read: break;
-            case ItemResult::End: return "";
-            case ItemResult::NotANumber: return "not a number";
-            case ItemResult::OutOfRange: return "a number out of range for a score";
-        }
+    for (in.SkipSpace(); numbers.size() < most && in.Peek() != EOF; in.SkipSpace()) {
+        const std::size_t start = in.at;
+        if (in.Peek() == '+' || in.Peek() == '-') ++in.at;
+        while (in.Peek() != EOF && std::isdigit(in.Peek())) ++in.at;
+        long long value = 0;
+        const std::string_view item = std::string_view(text).substr(start, in.at - start);
+        const DecimalRead read = ReadDecimal(item, Signs::Either, INT_MIN, INT_MAX, value);
+        if (read == DecimalRead::NotANumber) return "not a number";
+        if (read == DecimalRead::OutOfRange) return "a number out of range for a score";
+        numbers.push_back(static_cast<int>(value));
     }
     return "";
 }

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "platform/DataFile.h"
+#include "platform/Decimal.h"
 
 namespace {
 
@@ -43,7 +45,9 @@ std::string OwnWriterTag() {
 
 bool WriterGone(const std::string& tag) {
     const std::string pid = tag.substr(0, tag.find('-'));
-    if (::kill(std::stoi(pid), 0) != 0 && errno == ESRCH) return true;
+    long long id = 0;
+    ReadDecimal(pid, Signs::None, 0, INT_MAX, id);
+    if (::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH) return true;
     const std::string start = StartOf(pid);
     // A process id handed on to another program: same number, another start.
     return !start.empty() && start != tag.substr(tag.find('-') + 1);

@@ -30,6 +30,8 @@ bool EndsInUniqueSuffix(const std::string& text);
 // The ranking file's own name within its folder, and the name forms beside it.
 std::string BaseName(const std::string& path);
 inline std::string TemporaryPrefix(const std::string& path) { return BaseName(path) + ".new."; }
+// The stem of this copy's temporary files beside the ranking, "<path>.new.<writer>".
+inline std::string TemporaryStem(const std::string& path) { return path + ".new." + OwnWriterTag(); }
 inline std::string JournalPrefix(const std::string& path) { return BaseName(path) + ".waiting."; }
 inline std::string MergeNotePath(const std::string& path) { return path + ".merging"; }
 

@@ -15,32 +15,7 @@
 #include "scenes/RankingJournal.h"
 #include "scenes/RankingSave.h"
 
-namespace {
-
-// Every file the game writes beside the ranking gets the game's own mode, never one found there
-// or behind a link that stood in the ranking's place.
-constexpr mode_t kFileMode = 0644;
-
-}  // namespace
-
 RankingSaveHook rankingBeforeRename = nullptr;
-
-// Makes every missing folder above the file, private to the player as per-user data should be.
-bool MakeParentFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
-
-// A failed step in a few words, "create failed: Permission denied"; safe on the save's worker
-// thread, unlike strerror.
-std::string Failed(const char* step, int error) {
-    char buffer[128];
-    return std::string(step) + " failed: " + ::strerror_r(error, buffer, sizeof buffer);
-}
 
 // Keeps a damaged ranking as "<path>.damaged", in place of any older copy, before a save
 // replaces it: the scores past the damage can then be mended by hand. A hard link costs nothing
@@ -51,13 +26,13 @@ std::string KeepDamaged(const std::string& path) {
     ::unlink(copy.c_str());
     if (::link(path.c_str(), copy.c_str()) == 0 || std::rename(path.c_str(), copy.c_str()) == 0)
         return "the file as it was is kept as " + copy;
-    return "the file as it was could not be kept (" + Failed("link", errno) + ")";
+    return "the file as it was could not be kept (" + StepFailed("link", errno) + ")";
 }
 
 RankingLock::RankingLock(const std::string& path) {
     const std::string lockPath = path + ".lock";
     // Non-blocking open: a FIFO planted under that name must not hang the save.
-    fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, kFileMode);
+    fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     // Another game holds it for its save, which a slow disk can stretch to seconds. Nothing
     // waits on this thread, so it simply waits its turn, however long that takes.
     while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
@@ -67,59 +42,15 @@ RankingLock::RankingLock(const std::string& path) {
         fd_ = -1;
         errno = error;
     }
-    if (fd_ < 0) failure_ = Failed("lock", errno);
-}
-
-// Writes bytes for `target` to a new file of this copy's beside the ranking at path,
-// "<path>.new.<writer>.XXXXXX", created afresh, so that no other save, of this copy or another,
-// ever writes through it and nothing else standing beside the ranking is ever written to. False
-// with `failure` set, leaving nothing.
-bool Stage(const std::string& path, const std::string& target, const std::string& bytes, Staged& staged,
-           std::string& failure) {
-    if (!MakeParentFolders(path)) {
-        failure = Failed("mkdir", errno);
-        return false;
-    }
-    staged.path = target;
-    staged.temp = path + ".new." + OwnWriterTag() + ".XXXXXX";
-    const int fd = ::mkostemp(&staged.temp[0], O_CLOEXEC);
-    if (fd < 0) {
-        failure = Failed("create", errno);
-        return false;
-    }
-    ::fchmod(fd, kFileMode);
-    const char* failedStep = nullptr;
-    int error = 0;
-    if (!WriteWhole(fd, bytes.data(), bytes.size())) {
-        failedStep = "write";
-        error = errno;
-    } else if (::fsync(fd) != 0) {
-        failedStep = "sync";
-        error = errno;
-    }
-    if (::close(fd) != 0 && failedStep == nullptr) {
-        failedStep = "close";
-        error = errno;
-    }
-    if (failedStep == nullptr) return true;
-    ::unlink(staged.temp.c_str());
-    failure = Failed(failedStep, error);
-    return false;
+    if (fd_ < 0) failure_ = StepFailed("lock", errno);
 }
 
 // The ranking's new table, staged; the test seam has its say last.
-bool StageRanking(const std::string& path, const int* table, Staged& staged, std::string& failure) {
-    if (!Stage(path, path, RankingText(table), staged, failure)) return false;
+bool StageRanking(const std::string& path, const int* table, StagedFile& staged, std::string& failure) {
+    if (!StageFile(path, TemporaryStem(path), RankingText(table), staged, failure)) return false;
     if (rankingBeforeRename == nullptr || rankingBeforeRename(staged.temp.c_str())) return true;
     ::unlink(staged.temp.c_str());
-    failure = Failed("write", EIO);
-    return false;
-}
-
-bool Commit(const Staged& staged, std::string& failure) {
-    if (std::rename(staged.temp.c_str(), staged.path.c_str()) == 0) return true;
-    failure = Failed("rename", errno);
-    ::unlink(staged.temp.c_str());
+    failure = StepFailed("write", EIO);
     return false;
 }
 

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/DataFile.h"
+
 // The advisory lock that makes a save's read, merge and rename one step against other copies of
 // the game using the same ranking. It is taken on "<path>.lock", never on the ranking itself: a
 // save renames a new file over the ranking, and a lock held on the old file would not stop a
@@ -29,31 +31,11 @@ private:
     std::string failure_;
 };
 
-// A file written whole beside its final name and synced, waiting for its rename.
-struct Staged {
-    std::string path, temp;
-};
-
-// Makes every missing folder above the file, private to the player; false when one cannot be made.
-bool MakeParentFolders(const std::string& path);
-
-// A failed step in a few words, "create failed: Permission denied"; safe on the save's worker
-// thread, unlike strerror.
-std::string Failed(const char* step, int error);
-
 // Keeps a damaged ranking as "<path>.damaged" (see RankingLock.cpp); says what became of it.
 std::string KeepDamaged(const std::string& path);
 
-// Writes bytes for `target` to a new file of this copy's beside the ranking at path, synced;
-// false with `failure` set, leaving nothing.
-bool Stage(const std::string& path, const std::string& target, const std::string& bytes, Staged& staged,
-           std::string& failure);
-
 // The ranking's new table, staged; the test seam (rankingBeforeRename) has its say last.
-bool StageRanking(const std::string& path, const int* table, Staged& staged, std::string& failure);
-
-// Renames the staged file into place; false with `failure` set, the staged file removed.
-bool Commit(const Staged& staged, std::string& failure);
+bool StageRanking(const std::string& path, const int* table, StagedFile& staged, std::string& failure);
 
 // With the lock held: clears what saves of copies since ended left beside the ranking, and mends
 // after a save killed between its rename and its journals' removal.

@@ -150,10 +150,10 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     // More files may join the step here, each staged before the ranking and renamed after it
     // under the same lock.
     std::string failure;
-    Staged note, ranking;
-    bool ready = (journals.empty() ||
-                  (Stage(path, MergeNotePath(path), MergeNoteText(written, journals), note, failure) &&
-                   Commit(note, failure))) &&
+    StagedFile note, ranking;
+    const std::string noteText = journals.empty() ? "" : MergeNoteText(written, journals);
+    bool ready = (journals.empty() || (StageFile(MergeNotePath(path), TemporaryStem(path), noteText, note, failure) &&
+                                       CommitFile(note, failure))) &&
                  StageRanking(path, written, ranking, failure);
     // The runs are a bonus: a replays folder that cannot be written costs the scores nothing,
     // while an old index left standing only gives the places whose score moved no run.
@@ -173,7 +173,7 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     // Runs, then the index, then the ranking: a kill between any two leaves no score pointing at
     // another game's run.
     const bool runsIn = ready && withRuns && CommitReplays(replays, replaysFailure);
-    const bool renamed = ready && Commit(ranking, failure);
+    const bool renamed = ready && CommitFile(ranking, failure);
     {
         const std::lock_guard<std::mutex> hold(queue.mutex);
         if (queue.claims == claims) {
@@ -245,13 +245,13 @@ void StartWorker() {
 // Leaving before the scores could be saved: they go to a journal of this copy's beside the
 // ranking, written whole and synced before its rename, for the next save of any copy to merge.
 std::string KeepWaiting(const std::string& path, const std::vector<int>& scores) {
-    Staged journal;
+    StagedFile journal;
     std::string failure;
-    bool kept = Stage(path, path, RankingText(scores.data(), scores.size()), journal, failure);
+    bool kept = StageFile(path, TemporaryStem(path), RankingText(scores.data(), scores.size()), journal, failure);
     if (kept) {
         // Named after its temporary file, so no two journals ever share a name.
         journal.path = path + ".waiting." + journal.temp.substr(path.size() + 5);
-        kept = Commit(journal, failure);
+        kept = CommitFile(journal, failure);
     }
     if (kept) SyncFolderOf(path);
     const std::string what = ScoresText(scores);
@@ -271,8 +271,8 @@ void Say(const std::string& lines) {
 
 bool SaveRankingTo(const char* path) {
     std::string failure;
-    Staged staged;
-    const bool replaced = StageRanking(path, RankingTable, staged, failure) && Commit(staged, failure);
+    StagedFile staged;
+    const bool replaced = StageRanking(path, RankingTable, staged, failure) && CommitFile(staged, failure);
     if (replaced) SyncFolderOf(path);
     Say(replaced ? "" : NotSaved(path, failure, {}, 0));
     return replaced;

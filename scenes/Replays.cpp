@@ -3,12 +3,12 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
 
 #include "platform/DataFile.h"
+#include "scenes/RankingJournal.h"
 
 namespace {
 
@@ -110,20 +110,20 @@ bool StageReplays(const std::string& rankingPath, const int* table, const RunNam
     bool none = last.empty() && ::access(IndexPath(rankingPath).c_str(), F_OK) != 0;
     for (const std::string& run : runs) none = none && run.empty();
     if (none) return true;
-    bool ok = MakeParentFolders(folder + "/index");
-    if (!ok) failure = Failed("mkdir", errno);
+    bool ok = true;
     // Only the runs the new table keeps: a score that did not rank has no file but last.demo.
     for (const auto& text : texts) {
         bool kept = false;
         for (const std::string& run : runs) kept = kept || run == text.first;
-        Staged file;
-        if (ok && kept) ok = Stage(rankingPath, RunPath(rankingPath, text.first), text.second, file, failure);
-        if (ok && kept) staged.files.push_back(file);
+        StagedFile file;
+        if (!ok || !kept) continue;
+        ok = StageFile(RunPath(rankingPath, text.first), TemporaryStem(rankingPath), text.second, file, failure);
+        if (ok) staged.files.push_back(file);
     }
-    Staged file;
-    if (ok && !last.empty()) ok = Stage(rankingPath, folder + "/last.demo", last, file, failure);
+    StagedFile file;
+    if (ok && !last.empty()) ok = StageFile(folder + "/last.demo", TemporaryStem(rankingPath), last, file, failure);
     if (ok && !last.empty()) staged.files.push_back(file);
-    if (ok) ok = Stage(rankingPath, IndexPath(rankingPath), IndexText(table, runs), file, failure);
+    if (ok) ok = StageFile(IndexPath(rankingPath), TemporaryStem(rankingPath), IndexText(table, runs), file, failure);
     if (ok) staged.files.push_back(file);
     if (!ok) DropReplays(staged);
     return ok;
@@ -132,7 +132,7 @@ bool StageReplays(const std::string& rankingPath, const int* table, const RunNam
 bool CommitReplays(StagedReplays& staged, std::string& failure) {
     // The runs are synced and in place before the index that names them.
     for (std::size_t i = 0; i < staged.files.size(); ++i) {
-        if (Commit(staged.files[i], failure)) continue;
+        if (CommitFile(staged.files[i], failure)) continue;
         staged.files.erase(staged.files.begin(), staged.files.begin() + static_cast<long>(i) + 1);
         DropReplays(staged);
         return false;
@@ -142,7 +142,7 @@ bool CommitReplays(StagedReplays& staged, std::string& failure) {
 }
 
 void DropReplays(StagedReplays& staged) {
-    for (const Staged& file : staged.files) ::unlink(file.temp.c_str());
+    for (const StagedFile& file : staged.files) ::unlink(file.temp.c_str());
     staged.files.clear();
 }
 

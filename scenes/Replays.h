@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/DataFile.h"
 #include "scenes/RankingFile.h"
-#include "scenes/RankingLock.h"
 
 inline constexpr const char* kReplaysMagic = "torvinel-replays 1";
 
@@ -47,7 +47,7 @@ RunNames LoadRuns(const std::string& rankingPath, const int* table);
 
 // One save's files for the replays folder, staged beside the ranking until their renames.
 struct StagedReplays {
-    std::vector<Staged> files;  // the runs and last.demo, then the index last
+    std::vector<StagedFile> files;  // the runs and last.demo, then the index last
 };
 
 // Stages the new runs the table keeps (`texts`: name and bytes of this save's runs), "last.demo"
