@@ -102,7 +102,7 @@ enum class Outcome { Idle, Saved, Failed };
 
 // One locked step: with the lock held, takes the scores waiting, clears what ended copies left,
 // reads the file, merges the scores and every journal, and renames the new table into place.
-Outcome SaveRound(const std::string& path, std::string& said) {
+Outcome SaveRound(const std::string& path, std::string& said, std::string& lastRun) {
     SaveQueue& queue = Queue();
     std::vector<std::string> journals = WaitingJournals(path);
     {
@@ -159,7 +159,7 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     // while an old index left standing only gives the places whose score moved no run.
     StagedReplays replays;
     std::string replaysFailure;
-    const bool withRuns = ready && StageReplays(path, written, places, texts, last, replays, replaysFailure);
+    const bool withRuns = ready && StageReplays(path, written, places, texts, replays, replaysFailure);
     {
         const std::lock_guard<std::mutex> hold(queue.mutex);
         if (ready && queue.claims != claims) {
@@ -190,6 +190,7 @@ Outcome SaveRound(const std::string& path, std::string& said) {
         said += kSayPrefix + std::string("could not keep the runs in ") + ReplaysFolder(path) + " (" + replaysFailure +
                 "); the scores are saved without them\n";
     if (renamed && runsIn) RemoveOrphanRuns(path, places);
+    if (renamed) lastRun = last;
     if (renamed) {
         for (const std::string& journal : journals) ::unlink(journal.c_str());
         if (!journals.empty()) said += MergedLine(path, waiting);
@@ -210,7 +211,12 @@ void SaveWaitingScores() {
             const std::lock_guard<std::mutex> hold(queue.mutex);
             path = queue.path;
         }
-        const Outcome outcome = SaveRound(path, said);
+        std::string lastRun, lastFailure;
+        const Outcome outcome = SaveRound(path, said, lastRun);
+        // With the lock let go: the next copy's save need not wait for this one.
+        if (!lastRun.empty() && !KeepLastRun(path, lastRun, lastFailure))
+            said += kSayPrefix + std::string("could not keep the last game's run in ") + ReplaysFolder(path) + " (" +
+                    lastFailure + ")\n";
         {
             const std::lock_guard<std::mutex> hold(queue.mutex);
             // A retry that fails the same way says nothing new.

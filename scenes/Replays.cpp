@@ -103,30 +103,31 @@ RunNames LoadRuns(const std::string& rankingPath, const int* table) {
 }
 
 bool StageReplays(const std::string& rankingPath, const int* table, const RunNames& runs,
-                  const std::vector<std::pair<std::string, std::string>>& texts, const std::string& last,
-                  StagedReplays& staged, std::string& failure) {
+                  const std::vector<std::pair<std::string, std::string>>& texts, StagedReplays& staged,
+                  std::string& failure) {
     const std::string folder = ReplaysFolder(rankingPath);
     // A ranking that never had a run (a game played back, an older version's) gets no folder.
-    bool none = last.empty() && ::access(IndexPath(rankingPath).c_str(), F_OK) != 0;
+    bool none = ::access(IndexPath(rankingPath).c_str(), F_OK) != 0;
     for (const std::string& run : runs) none = none && run.empty();
     if (none) return true;
     bool ok = true;
     // Only the runs the new table keeps: a score that did not rank has no file but last.demo.
+    StagedFile file;
     for (const auto& text : texts) {
         bool kept = false;
         for (const std::string& run : runs) kept = kept || run == text.first;
-        StagedFile file;
         if (!ok || !kept) continue;
         ok = StageFile(RunPath(rankingPath, text.first), TemporaryStem(rankingPath), text.second, file, failure);
         if (ok) staged.files.push_back(file);
     }
-    StagedFile file;
-    if (ok && !last.empty()) ok = StageFile(folder + "/last.demo", TemporaryStem(rankingPath), last, file, failure);
-    if (ok && !last.empty()) staged.files.push_back(file);
     if (ok) ok = StageFile(IndexPath(rankingPath), TemporaryStem(rankingPath), IndexText(table, runs), file, failure);
     if (ok) staged.files.push_back(file);
     if (!ok) DropReplays(staged);
     return ok;
+}
+
+bool KeepLastRun(const std::string& rankingPath, const std::string& run, std::string& failure) {
+    return ReplaceFile(ReplaysFolder(rankingPath) + "/last.demo", run, TemporaryStem(rankingPath), failure);
 }
 
 bool CommitReplays(StagedReplays& staged, std::string& failure) {

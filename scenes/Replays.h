@@ -47,14 +47,18 @@ RunNames LoadRuns(const std::string& rankingPath, const int* table);
 
 // One save's files for the replays folder, staged beside the ranking until their renames.
 struct StagedReplays {
-    std::vector<StagedFile> files;  // the runs and last.demo, then the index last
+    std::vector<StagedFile> files;  // the runs, then the index last
 };
 
-// Stages the new runs the table keeps (`texts`: name and bytes of this save's runs), "last.demo"
-// when `last` is not empty, and the index. False with `failure` set, leaving nothing.
+// Stages the new runs the table keeps (`texts`: name and bytes of this save's runs) and the
+// index. False with `failure` set, leaving nothing.
 bool StageReplays(const std::string& rankingPath, const int* table, const RunNames& runs,
-                  const std::vector<std::pair<std::string, std::string>>& texts, const std::string& last,
-                  StagedReplays& staged, std::string& failure);
+                  const std::vector<std::pair<std::string, std::string>>& texts, StagedReplays& staged,
+                  std::string& failure);
+
+// Replaces "last.demo" with the last game's run. No index names it, so it needs no place in the
+// locked step: written once the ranking is saved, it keeps the lock's syncs to the runs that count.
+bool KeepLastRun(const std::string& rankingPath, const std::string& run, std::string& failure);
 
 // Renames the staged runs into place, then the index; false at the first that fails, the rest
 // removed. Call just before the ranking's own rename.

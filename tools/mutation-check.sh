@@ -170,7 +170,7 @@ faults=(
   "replays-run-above-equal-scores|scenes/Replays.cpp|while (i < kRankingSlots && table[i] >= score) ++i;|while (i < kRankingSlots && table[i] > score) ++i;"
   "replays-runs-stay-when-scores-move|scenes/Replays.cpp|    for (int slot = kRankingSlots - 1; slot > i; --slot) runs[slot] = runs[slot - 1];\n|"
   "replays-orphans-kept|scenes/Replays.cpp|if (IsRunName(run) && !named) ::unlinkat|if (IsRunName(run) && named) ::unlinkat"
-  "replays-last-run-not-kept|scenes/Replays.cpp|    if (ok && !last.empty()) staged.files.push_back(file);\n|"
+  "replays-last-run-not-kept|scenes/RankingSave.cpp|if (!lastRun.empty() && !KeepLastRun(|if (false && !KeepLastRun("
   "replays-save-forgets-the-old-runs|scenes/RankingSave.cpp|RunNames places = LoadRuns(path, table);|RunNames places;"
   "replays-score-saved-before-its-run|scenes/RankingSave.cpp|        if (queue.holdForRuns) {|        if (false) {"
   "replays-watch-from-the-first-game|demo/DemoRecorder.cpp|if (game && !inGame) start = line.tick;|if (game) start = line.tick;"
