@@ -17,6 +17,7 @@
 #include "app/Profile.h"
 #include "app/StateLine.h"
 #include "app/Tick.h"
+#include "app/Watch.h"
 #include "app/WindowIcon.h"
 #include "app/WindowKeys.h"
 #include "audio/Music.h"
@@ -39,9 +40,13 @@
 #include "scene/Scene.h"
 #include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
+#include "scenes/RankingScene.h"
+#include "scenes/Replays.h"
 #include "scenes/TitleScene.h"
 
 namespace {
+
+constexpr long kSkipTicksPerFrame = 200;
 
 // Everything the game keeps between two GLUT callbacks.
 Game game;
@@ -75,22 +80,129 @@ int EndOfRecording() {
     return 1;
 }
 
+// Watching a ranked run from the board. The run plays through the same scenes as the game, so
+// the game's own state is gone meanwhile; coming back, the session recorded so far is replayed
+// headless from its start up to the tick that asked (quick: no drawing), which puts back every
+// value the play reads exactly as it was, and checks it on the way.
+struct Watching {
+    bool on = false;
+    Game run;
+    WatchControl control;
+    CutSoundFn sound = nullptr;
+    std::string rankingPath;
+    KeySet letGo{};  // keys held on coming back, kept from the board until let go
+};
+Watching watching;
+
+bool RunEndsOn(const Demo& demo, int score) {
+    return demo.ended && !demo.scores.empty() && demo.scores.back() == score;
+}
+
+void StartWatching(int place) {
+    DemoRun run;
+    std::string path, why;
+    int score = 0;
+    if (game.session.mode != DemoMode::Record) return;  // no way back to the board without it
+    if (!FindRankedRun(RankingPath(), place, path, score, why) || !LoadDemo(run, path, why)) {
+        Say("no run to play: %s\n", why.c_str());
+        return;
+    }
+    if (!RunEndsOn(run.demo, score)) {
+        Say("no run to play: the run kept for place %d does not end on its score %d\n", place, score);
+        return;
+    }
+    watching.run = Game{};
+    watching.run.demo = std::move(run);
+    watching.run.demo.mode = DemoMode::Play;
+    watching.run.skipTo = LastGameStart(watching.run.demo.demo);
+    watching.control = WatchControl{};
+    watching.control.before = LiveKeys();
+    watching.sound = cutSoundPlayer;
+    watching.rankingPath = RankingPath();
+    StartHeadlessPlay(watching.run.demo.demo.seed, watching.run.demo.demo.table);
+    cutSoundPlayer = watching.sound;
+    StateLineWatching(place);
+    watching.on = true;
+}
+
+void StopWatching() {
+    watching.on = false;
+    StateLineWatching(0);
+    DemoRun session;
+    std::string why;
+    session.mode = DemoMode::Play;
+    session.path = "(this session)";
+    const DemoRun& live = game.session;
+    StateLineMute(true);
+    if (ParseDemo(SessionDemo(live, live.table.data()), session.demo, why)) PlayDemoHeadless(session, live.tick);
+    else Say("cannot come back from watching: %s\n", why.c_str());
+    StateLineMute(false);
+    // The scene is built anew, the same in every value: not a switch for the recordings.
+    game.session.lastScene = game.demo.lastScene = currentScene;
+    SetRankingPath(watching.rankingPath);
+    cutSoundPlayer = watching.sound;
+    watching.letGo = LiveKeys();
+}
+
+void WatchOneFrame() {
+    PollPads(PadKeys(), KeyPresses());
+    KeySet live = LiveKeys();
+    MergeKeys(live, KeyPresses());
+    KeyPresses() = KeySet{};
+    Game& run = watching.run;
+    const int asked = WatchFrame(watching.control, live);
+    // The session's earlier games pass unseen and silent, many ticks a frame.
+    const long skipping = std::min(kSkipTicksPerFrame, run.skipTo - run.demo.tick);
+    const long ticks = skipping > 0 ? skipping : asked;
+    if (skipping > 0) cutSoundPlayer = [](const char*) {};
+    bool ended = asked < 0;
+    // A run played out, or ended by its own Escape, returns to the board as the player's does.
+    for (long n = 0; n < ticks && !ended; ++n) ended = RunGameTick(run, KeySet{}) == TickOutcome::DemoEnded;
+    cutSoundPlayer = watching.sound;
+    if (ended) StopWatching();
+}
+
+// The keys of the tick, less those still held from watching.
+KeySet LiveTickKeys() {
+    KeySet keys = TickKeys();
+    const KeySet held = LiveKeys();
+    for (int k = 0; k < 256; ++k) {
+        if (!held.keys[k]) watching.letGo.keys[k] = 0;
+        if (watching.letGo.keys[k]) keys.keys[k] = 0;
+    }
+    for (int a = 0; a < 4; ++a) {
+        if (!held.arrows[a]) watching.letGo.arrows[a] = 0;
+        if (watching.letGo.arrows[a]) keys.arrows[a] = 0;
+    }
+    return keys;
+}
+
 // One tick of play from the keyboard's and the pads' keys; the game leaves here when the tick
 // says so.
 void PlayOneTick() {
-    PollPads(PadKeys(), KeyPresses());
-    switch (RunGameTick(game, TickKeys())) {
-        case TickOutcome::Stepped:
-            return;
-        case TickOutcome::Leave:
-            std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);
-        case TickOutcome::DemoEnded:
-            std::exit(EndOfPlayback());
-        case TickOutcome::OutOfStep:
-            // A timedemo is a check: there is no point running on once it has gone out of step.
-            if (game.demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
-            return;
+    if (watching.on) return WatchOneFrame();
+    // Watching a ranked run: the games before it pass unseen and silent, many ticks a frame.
+    const long skipping = std::min(kSkipTicksPerFrame, game.skipTo - game.demo.tick);
+    const CutSoundFn sound = cutSoundPlayer;
+    if (skipping > 0) cutSoundPlayer = [](const char*) {};
+    for (long n = 0; n < std::max(skipping, 1L) && !watching.on; ++n) {
+        PollPads(PadKeys(), KeyPresses());
+        switch (RunGameTick(game, LiveTickKeys())) {
+            case TickOutcome::Stepped:
+                // r on the board: its run plays from the next frame.
+                if (rankedRunAsked > 0 && !PlayingBack(game)) StartWatching(rankedRunAsked);
+                continue;
+            case TickOutcome::Leave:
+                std::exit(game.demo.mode == DemoMode::Record ? EndOfRecording() : 0);
+            case TickOutcome::DemoEnded:
+                std::exit(EndOfPlayback());
+            case TickOutcome::OutOfStep:
+                // A timedemo is a check: there is no point running on once it has gone out of step.
+                if (game.demo.mode == DemoMode::TimeDemo) std::exit(EndOfPlayback());
+                continue;
+        }
     }
+    cutSoundPlayer = sound;
 }
 
 void DrawCurrentScene() {
@@ -290,7 +402,8 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     }
     if (!command.videoPath.empty()) return RunExport(command);
     // Named from where the game was started, before it moves into its data folder.
-    const std::string demoFile = AbsolutePath(command.demoPath);
+    std::string demoFile = AbsolutePath(command.demoPath);
+    std::string demoName = command.demoPath;
 
     std::atexit(OnExit);
     ProfileStart();
@@ -299,6 +412,13 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     std::string rankingPath;
     if (!EnterDataFolder(rankingPath)) return 1;
     SetRankingPath(rankingPath);
+    int rankScore = 0;
+    std::string why;
+    if (command.rankPlace > 0 && !FindRankedRun(rankingPath, command.rankPlace, demoFile, rankScore, why)) {
+        Say("no run to play: %s\n", why.c_str());
+        return 1;
+    }
+    if (command.rankPlace > 0) demoName = demoFile;
     // A playback or a window of a chosen size is a check, not the player's choice: nothing is kept.
     const bool playback = command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo;
     StartPlayerSettings(rankingPath, !playback && command.width == 0);
@@ -308,18 +428,27 @@ int RunGame(int argc, char** argv, bool fullScreen) {
     // starts from it too.
     LoadRanking();
     unsigned seed = static_cast<unsigned>(std::time(nullptr));
-    std::string why;
     DemoRun& demo = game.demo;
     if (command.demo == DemoMode::Play || command.demo == DemoMode::TimeDemo) {
         if (!LoadDemo(demo, demoFile, why)) {
-            Say("cannot play the demo %s: %s\n", command.demoPath.c_str(), why.c_str());
+            Say("cannot play the demo %s: %s\n", demoName.c_str(), why.c_str());
+            return 1;
+        }
+        // A run is the session up to its game's end: that game's score is its last.
+        if (command.rankPlace > 0 && !RunEndsOn(demo.demo, rankScore)) {
+            Say("no run to play: the run kept for place %d, %s, does not end on its score %d\n", command.rankPlace,
+                demoName.c_str(), rankScore);
             return 1;
         }
         demo.mode = command.demo;
-        demo.path = command.demoPath;
+        demo.path = demoName;
+        if (command.rankPlace > 0) {
+            game.skipTo = LastGameStart(demo.demo);
+            StateLineWatching(command.rankPlace);
+        }
         if (!demo.demo.ended)
             Say("the demo %s was cut short at tick %ld; it plays that far\n",
-                command.demoPath.c_str(), demo.demo.lastTick);
+                demoName.c_str(), demo.demo.lastTick);
         // The player's own ranking is never touched: the board starts from the recorded table and
         // keeps it in memory.
         SetRankingPath("");
@@ -331,6 +460,11 @@ int RunGame(int argc, char** argv, bool fullScreen) {
             Say("cannot record into %s: %s\n", command.demoPath.c_str(), why.c_str());
             return 1;
         }
+    }
+    // Every game's run is kept beside its score: the session is recorded in memory from here.
+    if (!playback && !RankingPath().empty()) {
+        StartSessionRecording(game.session, seed, RankingTable, std::string(program) + " " + GameVersion());
+        HoldScoresForRuns(true);
     }
     // Scores an earlier run could not save before it ended join the ranking, on the save's worker
     // (never for a playback, which keeps the ranking in memory only).

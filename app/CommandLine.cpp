@@ -40,7 +40,7 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
     }
     static const struct { const char* name; DemoMode demo; } demoOptions[] = {
         {"--record", DemoMode::Record}, {"--play", DemoMode::Play}, {"--timedemo", DemoMode::TimeDemo},
-        {"--export", DemoMode::Play}};
+        {"--export", DemoMode::Play}, {"--play-rank", DemoMode::Play}};
     const char* demoName = nullptr;
     const char* sizeValue = nullptr;
     for (int i = 1; i < argc; ++i) {
@@ -50,10 +50,12 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
             if (std::strcmp(arg, option.name) == 0) demo = option.demo;
         const bool size = std::strcmp(arg, "--size") == 0;
         const bool video = std::strcmp(arg, "--export") == 0;
+        const bool rank = std::strcmp(arg, "--play-rank") == 0;
         if (demo == DemoMode::None && !size) return Refuse(choice, "unknown option " + Quoted(arg));
         if (i + 1 >= argc || argv[i + 1][0] == '\0' || (video && (i + 2 >= argc || argv[i + 2][0] == '\0')))
             return Refuse(choice, std::string(arg) + (size    ? " needs WIDTHxHEIGHT"
                                                       : video ? " needs a FILE and an OUT"
+                                                      : rank  ? " needs a place, 1 to 8"
                                                               : " needs a FILE"));
         const char* value = argv[++i];
         if (size) {
@@ -66,6 +68,9 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
             choice.demo = demo;
             choice.demoPath = value;
             if (video) choice.videoPath = argv[++i];
+            if (rank && (value[0] < '1' || value[0] > '8' || value[1] != '\0'))
+                return Refuse(choice, "--play-rank takes a place of the ranking, 1 to 8, not " + Quoted(value));
+            if (rank) choice.rankPlace = value[0] - '0', choice.demoPath.clear();
         }
     }
     if (sizeValue == nullptr) return choice;
@@ -84,8 +89,8 @@ CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed)
 
 void PrintUsage(std::FILE* out, const char* program) {
     std::fprintf(out,
-                 "Usage: %s [--help | --version | --record FILE | --play FILE | --timedemo FILE |\n"
-                 "        --export FILE OUT] [--size WIDTHxHEIGHT]\n"
+                 "Usage: %s [--help | --version | --record FILE | --play FILE | --play-rank N |\n"
+                 "        --timedemo FILE | --export FILE OUT] [--size WIDTHxHEIGHT]\n"
                  "\n"
                  "Torvinel: faceted gems fall down a scrolling tube towards you; turn the view, turn\n"
                  "and lift the blade, and slice every gem it strikes. Each cut scores a point and buys\n"
@@ -94,10 +99,13 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "\n"
                  "Keys:\n"
                  "  Left, Right    turn the view (in a game, the blade turns with it)\n"
-                 "  Up, Down       lift or lower the blade; the stream speeds up or slows down\n"
+                 "  Up, Down       lift or lower the blade; the stream speeds up or slows down;\n"
+                 "                 on the ranking, choose a place\n"
                  "  a, d           turn the blade\n"
                  "  Space          start a game; on the ranking, skip the banner, then back to the title\n"
                  "  p              end the game now\n"
+                 "  r              on the ranking, play the run of the place Up and Down chose\n"
+                 "                 (Enter pause, Right/Left faster/slower, Escape back)\n"
                  "  Enter          pause or resume the game (it pauses, too, when the window loses\n"
                  "                 the keyboard)\n"
                  "  - / =          music softer / louder\n"
@@ -112,6 +120,7 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "  A (bottom button)              as Space\n"
                  "  Start                          as Space, and in a game pause or resume\n"
                  "  Y (top button)                 as p\n"
+                 "  X (left button)                as r\n"
                  "  Back (hold)                    quit\n"
                  "Mappings of your own: $XDG_CONFIG_HOME/torvinel/gamecontrollerdb.txt\n"
                  "(~/.config/torvinel/...) or SDL_GAMECONTROLLERCONFIG.\n"
@@ -122,6 +131,8 @@ void PrintUsage(std::FILE* out, const char* program) {
                  "      --record FILE play, and record the whole run into the demo FILE\n"
                  "      --play FILE   play the demo FILE back (hold Escape or Back to leave); your\n"
                  "                    ranking is left alone\n"
+                 "      --play-rank N play the run that made place N (1 to 8) of the ranking; every\n"
+                 "                    game's run is kept beside the ranking, in replays/\n"
                  "      --timedemo FILE\n"
                  "                    play the demo FILE as fast as the machine allows, silently, and\n"
                  "                    print one line of figures; exit status 3 if it went out of step\n"

@@ -20,14 +20,15 @@ struct CommandChoice {
     std::string problem;  // why the command line was refused, in a few words
     DemoMode demo = DemoMode::None;
     std::string demoPath;  // as given
+    int rankPlace = 0;          // --play-rank: the place (1..8) whose run plays (demo is then Play)
     int width = 0, height = 0;  // --size of the window or video; 0 keeps 1280 x 720
     std::string videoPath;      // --export: the video to write (the demo is demoPath, played back)
 };
 
 // --help (or -h) or --version first decide alone. Otherwise: --record FILE, --play FILE,
-// --timedemo FILE and --export FILE OUT (one of them), and --size WIDTHxHEIGHT: in the windowed
-// game alone or with --timedemo, in either with --export (whose sides may be as small as 64).
-// --record and --play combine with nothing else.
+// --play-rank N, --timedemo FILE and --export FILE OUT (one of them), and --size WIDTHxHEIGHT: in
+// the windowed game alone or with --timedemo, in either with --export (whose sides may be as small
+// as 64). --record, --play and --play-rank combine with nothing else.
 CommandChoice ParseCommandLine(int argc, const char* const* argv, bool windowed);
 
 // What the game is, its keys, its options and where it keeps scores, for the named executable.

@@ -9,11 +9,34 @@
 #include "mesh/Arithmetic.h"
 #include "mesh/Field.h"
 #include "mesh/Random.h"
+#include "platform/Say.h"
 #include "render/Registry.h"
 #include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
 #include "scenes/TitleScene.h"
+
+namespace {
+
+// A session longer than any demo may be would leave runs no one can play: its later games go
+// without (far more than an hour of play).
+constexpr std::size_t kMostSessionBytes = kMaxDemoBytes - 64 * 1024;
+
+// After the step: the session's record of the tick, and a game that ended in it hands its run,
+// the session up to here, to its score's save.
+void KeepSessionRun(DemoRun& session) {
+    const std::size_t games = session.scores.size();
+    DemoAfterStep(session, currentScene, RankingTable);
+    if (session.scores.size() > games) GiveRunToHeldScores(SessionDemo(session, RankingTable));
+    session.inTick = false;
+    ++session.tick;
+    if (session.pending.size() < kMostSessionBytes) return;
+    Say("this session is too long to keep the runs of its later games\n");
+    session = DemoRun{};
+    HoldScoresForRuns(false);
+}
+
+}  // namespace
 
 TickOutcome RunGameTick(Game& game, const KeySet& live) {
     DemoRun& demo = game.demo;
@@ -28,14 +51,20 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
     CopyInputHistory();
     // A save that finished since the last tick shows its merged table from this tick on, never
     // in the middle of an Update or a drawing.
-    ApplySavedRanking();
+    // (Never into a run played back: its table is the recording's.)
+    if (!PlayingBack(game)) ApplySavedRanking();
     UseStandardArithmetic();
     const long tick = demo.tick;
     demo.inTick = true;
     const KeySet& played = DemoTickKeys(demo, live);
     if (game.remake != nullptr) game.remake->inTick = true;
-    GatherInput(game.remake != nullptr ? DemoTickKeys(*game.remake, played) : played);
+    const KeySet& keys = game.remake != nullptr ? DemoTickKeys(*game.remake, played) : played;
+    DemoRun& session = game.session;
+    session.inTick = true;
+    if (session.mode == DemoMode::Record) DemoTickKeys(session, keys);
+    GatherInput(keys);
     leaveAsked = false;
+    rankedRunAsked = 0;
     SoundsThisTick() = TickSounds{};
     if (MusicRestarts(game.musicStart, tick)) {
         SoundsThisTick().musicStarted = true;
@@ -52,6 +81,7 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
         game.remake->inTick = false;
         ++game.remake->tick;
     }
+    if (session.mode == DemoMode::Record) KeepSessionRun(session);
     StateLineTick(tick, currentScene);
     return inStep ? TickOutcome::Stepped : TickOutcome::OutOfStep;
 }

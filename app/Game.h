@@ -11,6 +11,8 @@ struct Game {
     TickPacer pacer;
     DemoRun demo;                 // recording, playing back, or mode None
     DemoRun* remake = nullptr;    // a second recording that takes the keys the tick plays
+    DemoRun session;              // the whole session in memory: each game's run (mode None: off)
+    long skipTo = 0;              // watching a ranked run: the tick its game starts, reached unseen
     void (*step)() = StepScenes;  // the scenes' step; the window times it, tests wrap it
     bool escapeBefore = false;    // playback: the player's own Escape at the previous tick
     long musicStart = 0;          // the tick the music last started from its beginning

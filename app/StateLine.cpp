@@ -18,6 +18,8 @@
 
 namespace {
 int stateFd = -1;
+int watching = 0;
+bool muted = false;
 }  // namespace
 
 void StateLineStart() {
@@ -29,8 +31,12 @@ void StateLineStart() {
             std::strerror(errno));
 }
 
+void StateLineWatching(int place) { watching = place; }
+
+void StateLineMute(bool mute) { muted = mute; }
+
 void StateLineTick(long tick, const Scene* scene) {
-    if (stateFd < 0) return;
+    if (stateFd < 0 || muted) return;
     SceneCheck check;
     if (scene != nullptr) scene->Check(check);
     KeySet seen{};
@@ -40,6 +46,8 @@ void StateLineTick(long tick, const Scene* scene) {
     for (char c : KeyChanges(KeySet{}, seen))  // "+space +left"
         if (c != '+') keys += c == ' ' ? ',' : c;
     const char* paused = scene != nullptr && scene->Paused() ? " paused=1" : "";
-    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + " keys=" + keys + "\n";
+    const std::string place = watching > 0 ? " watching=" + std::to_string(watching) : "";
+    const std::string line =
+        std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + place + " keys=" + keys + "\n";
     WriteWhole(stateFd, line.data(), line.size());
 }

@@ -10,5 +10,11 @@ class Scene;
 // Reads the environment and opens the file; call before the game moves into its data folder.
 void StateLineStart();
 
+// While a ranked run plays: its place, written on every line as "watching=N"; 0 for none.
+void StateLineWatching(int place);
+
+// Quiet while the game replays its own session to come back from watching (see App.cpp).
+void StateLineMute(bool mute);
+
 // After the scenes stepped: the line of this tick.
 void StateLineTick(long tick, const Scene* scene);

@@ -57,6 +57,18 @@ void RecordComment(DemoRun& run, const std::string& text);
 // whole run is not saved; a second call does nothing.
 bool FinishRecording(DemoRun& run, const int* table, std::string& why);
 
+// The whole session, recorded in memory from start-up as a demo (keys and checks as a recording
+// writes them, no file): a game's run is the session up to that game's end, so it plays in step
+// from the start with the same seed and scenes. Costs a tick an append to a string.
+void StartSessionRecording(DemoRun& run, unsigned seed, const int* table, const std::string& about);
+
+// The session so far as a whole demo, ending at the tick under way (after its step).
+std::string SessionDemo(const DemoRun& run, const int* table);
+
+// The tick the demo's last game starts at (the first check of the game scene after another
+// scene's), where watching a ranked run begins; 0 when it has no game.
+long LastGameStart(const Demo& demo);
+
 // Drops a recording: its file beside the target is removed and the target is left alone.
 void AbandonRecording(DemoRun& run);
 

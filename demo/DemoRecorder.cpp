@@ -91,6 +91,11 @@ bool WriteOut(DemoRun& run) {
     return false;
 }
 
+std::string Header(unsigned seed, const RankingRow& table, const std::string& about) {
+    return std::string(kDemoMagic) + " " + std::to_string(kDemoFormat) + "\n# " + about + "\nseed " +
+           std::to_string(seed) + "\ntable " + JoinNumbers(table.data(), table.size(), ' ') + "\n";
+}
+
 }  // namespace
 
 bool StartRecording(DemoRun& run, const std::string& path, unsigned seed, const int* table,
@@ -106,8 +111,7 @@ bool StartRecording(DemoRun& run, const std::string& path, unsigned seed, const 
     run.path = path;
     run.temp = name;
     run.table = RowOf(table);
-    run.pending = std::string(kDemoMagic) + " " + std::to_string(kDemoFormat) + "\n# " + about + "\nseed " +
-                  std::to_string(seed) + "\ntable " + JoinNumbers(run.table.data(), run.table.size(), ' ') + "\n";
+    run.pending = Header(seed, run.table, about);
     ::fchmod(run.fd, 0644);
     if (!WriteWhole(run.fd, run.pending.data(), run.pending.size())) {
         why = std::string("cannot write beside it: ") + std::strerror(errno);
@@ -124,13 +128,42 @@ bool StartRecording(DemoRun& run, const std::string& path, unsigned seed, const 
 
 void RecordComment(DemoRun& run, const std::string& text) { run.pending += "# " + text + "\n"; }
 
+namespace {
+
+std::string EndLine(const DemoRun& run, const int* table) {
+    const long last = run.inTick ? run.tick : run.tick - 1;
+    const std::string scores = JoinNumbers(run.scores.data(), run.scores.size(), ',');
+    return std::to_string(std::max(last, 0L)) + " end scores=" + scores + " table=" +
+           JoinNumbers(table, run.table.size(), ',') + "\n";
+}
+
+}  // namespace
+
+void StartSessionRecording(DemoRun& run, unsigned seed, const int* table, const std::string& about) {
+    run = DemoRun{};
+    run.mode = DemoMode::Record;  // with no file: everything stays pending, in memory
+    run.table = RowOf(table);
+    run.pending = Header(seed, run.table, about);
+}
+
+std::string SessionDemo(const DemoRun& run, const int* table) { return run.pending + EndLine(run, table); }
+
+long LastGameStart(const Demo& demo) {
+    long start = 0;
+    bool inGame = false;
+    for (const DemoLine& line : demo.lines) {
+        if (line.kind != DemoLineKind::Check) continue;
+        const bool game = demo.checks[line.at].compare(0, 5, "game ") == 0;
+        if (game && !inGame) start = line.tick;
+        inGame = game;
+    }
+    return start;
+}
+
 bool FinishRecording(DemoRun& run, const int* table, std::string& why) {
     if (run.mode != DemoMode::Record || run.fd < 0) return run.failure.empty();
     if (run.failure.empty()) {
-        const long last = run.inTick ? run.tick : run.tick - 1;
-        run.pending += std::to_string(std::max(last, 0L)) + " end scores=" +
-                       JoinNumbers(run.scores.data(), run.scores.size(), ',') + " table=" +
-                       JoinNumbers(table, run.table.size(), ',') + "\n";
+        run.pending += EndLine(run, table);
         WriteOut(run);
     }
     const char* step = nullptr;

@@ -64,7 +64,7 @@ KeySet TickKeys() {
 
 void AddPadKeys(const PadReading& pad, KeySet& keys) {
     static const struct { PadButton button; unsigned char key; } buttonKeys[] = {
-        {PadSouth, ' '}, {PadStart, ' '}, {PadStart, kPauseKey}, {PadNorth, 'p'}, {PadBack, 27},
+        {PadSouth, ' '}, {PadStart, ' '}, {PadStart, kPauseKey}, {PadNorth, 'p'}, {PadWest, 'r'}, {PadBack, 27},
         {PadLeftShoulder, 'a'}, {PadRightShoulder, 'd'}};
     static const struct { PadButton button; Arrow arrow; } buttonArrows[] = {
         {PadUp, ArrowUp}, {PadDown, ArrowDown}, {PadRight, ArrowRight}, {PadLeft, ArrowLeft}};

@@ -100,7 +100,7 @@ KeySet TickKeys();
 // are A and Y on an Xbox pad, Cross and Triangle on a PlayStation pad, B and X on a Nintendo one.
 enum PadButton {
     PadSouth, PadNorth, PadBack, PadStart, PadLeftShoulder, PadRightShoulder,
-    PadUp, PadDown, PadLeft, PadRight, PadButtonCount
+    PadUp, PadDown, PadLeft, PadRight, PadWest, PadButtonCount
 };
 
 struct PadReading {
@@ -114,7 +114,7 @@ inline constexpr int kPadStickDeadZone = 16384;
 
 // Adds to `keys` what one pad holds down: the stick and the d-pad are the arrows, the shoulders a
 // and d, the bottom face button is Space, Start is Space and Enter (starting a game, pausing one), the top
-// face button is p, Back is Escape. A
+// face button is p, the left one r (on the ranking, watch a place's run), Back is Escape. A
 // reading of the one control that just moved gives what that move pressed.
 void AddPadKeys(const PadReading& pad, KeySet& keys);
 

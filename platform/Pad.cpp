@@ -48,6 +48,7 @@ bool PadsReady() {
 const struct { PadButton button; SDL_GameControllerButton sdl; } kPadButtons[] = {
     {PadSouth, SDL_CONTROLLER_BUTTON_A},
     {PadNorth, SDL_CONTROLLER_BUTTON_Y},
+    {PadWest, SDL_CONTROLLER_BUTTON_X},
     {PadBack, SDL_CONTROLLER_BUTTON_BACK},
     {PadStart, SDL_CONTROLLER_BUTTON_START},
     {PadLeftShoulder, SDL_CONTROLLER_BUTTON_LEFTSHOULDER},

@@ -24,6 +24,7 @@
 #include "platform/Say.h"
 #include "scenes/RankingJournal.h"
 #include "scenes/RankingLock.h"
+#include "scenes/Replays.h"
 
 namespace {
 
@@ -52,6 +53,9 @@ struct SaveQueue {
     std::condition_variable changed;
     std::string path;          // where the scores go; the worker never reads RankingPath itself
     std::vector<int> pending;  // ranked and not yet in the file, oldest first
+    std::vector<std::string> runs;  // each pending score's run (a demo), or empty
+    bool holdForRuns = false;       // scores wait for their run (GiveRunToHeldScores)
+    std::vector<int> held;          // ranked, waiting for their run before they are saved
     bool working = false;      // a worker is saving, or about to
     bool committing = false;   // the worker is renaming a table that holds the scores it took
     // Counts the times leaving took the waiting scores for a journal: a save that took them
@@ -98,7 +102,7 @@ enum class Outcome { Idle, Saved, Failed };
 
 // One locked step: with the lock held, takes the scores waiting, clears what ended copies left,
 // reads the file, merges the scores and every journal, and renames the new table into place.
-Outcome SaveRound(const std::string& path, std::string& said) {
+Outcome SaveRound(const std::string& path, std::string& said, std::string& lastRun) {
     SaveQueue& queue = Queue();
     std::vector<std::string> journals = WaitingJournals(path);
     {
@@ -109,10 +113,12 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     MakeParentFolders(path);
     const RankingLock lock(path);
     std::vector<int> scores;  // ranked from here on, they wait for the next round
+    std::vector<std::string> runs;
     unsigned claims = 0;
     {
         const std::lock_guard<std::mutex> hold(queue.mutex);
         scores = queue.pending;
+        runs = queue.runs;
         claims = queue.claims;
     }
     if (!lock.Failure().empty()) {
@@ -129,8 +135,17 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     if (ReadRanking(path.c_str(), table, problem) == LoadResult::Damaged) problem += "; " + KeepDamaged(path);
     if (!problem.empty()) said += kSayPrefix + problem + "\n";
     std::copy(table, table + kRankingSlots, written);
-    for (int score : waiting.scores) InsertInto(written, score);
-    for (int score : scores) InsertInto(written, score);
+    // Each score keeps its own run, the table's as its index names them and the new ones theirs;
+    // scores from journals come without one.
+    RunNames places = LoadRuns(path, table);
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (int score : waiting.scores) InsertWithRun(written, places, score, "");
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        const std::string name = runs[i].empty() ? "" : RunName(runs[i]);
+        if (!name.empty()) texts.emplace_back(name, runs[i]);
+        InsertWithRun(written, places, scores[i], name);
+    }
+    const std::string last = runs.empty() ? "" : runs.back();
 
     // More files may join the step here, each staged before the ranking and renamed after it
     // under the same lock.
@@ -140,20 +155,30 @@ Outcome SaveRound(const std::string& path, std::string& said) {
     bool ready = (journals.empty() || (StageFile(MergeNotePath(path), TemporaryStem(path), noteText, note, failure) &&
                                        CommitFile(note, failure))) &&
                  StageRanking(path, written, ranking, failure);
+    // The runs are a bonus: a replays folder that cannot be written costs the scores nothing,
+    // while an old index left standing only gives the places whose score moved no run.
+    StagedReplays replays;
+    std::string replaysFailure;
+    const bool withRuns = ready && StageReplays(path, written, places, texts, replays, replaysFailure);
     {
         const std::lock_guard<std::mutex> hold(queue.mutex);
         if (ready && queue.claims != claims) {
             // Leaving took the scores for its journal meanwhile.
             ::unlink(ranking.temp.c_str());
+            DropReplays(replays);
             ready = false;
         }
         queue.committing = ready;
     }
+    // Runs, then the index, then the ranking: a kill between any two leaves no score pointing at
+    // another game's run.
+    const bool runsIn = ready && withRuns && CommitReplays(replays, replaysFailure);
     const bool renamed = ready && CommitFile(ranking, failure);
     {
         const std::lock_guard<std::mutex> hold(queue.mutex);
         if (queue.claims == claims) {
             if (renamed) queue.pending.erase(queue.pending.begin(), queue.pending.begin() + scores.size());
+            if (renamed) queue.runs.erase(queue.runs.begin(), queue.runs.begin() + scores.size());
             const int* shown = renamed ? written : table;
             std::copy(shown, shown + kRankingSlots, queue.saved);
             queue.fresh = true;
@@ -161,6 +186,11 @@ Outcome SaveRound(const std::string& path, std::string& said) {
         queue.committing = false;
         queue.changed.notify_all();
     }
+    if (!replaysFailure.empty())
+        said += kSayPrefix + std::string("could not keep the runs in ") + ReplaysFolder(path) + " (" + replaysFailure +
+                "); the scores are saved without them\n";
+    if (renamed && runsIn) RemoveOrphanRuns(path, places);
+    if (renamed) lastRun = last;
     if (renamed) {
         for (const std::string& journal : journals) ::unlink(journal.c_str());
         if (!journals.empty()) said += MergedLine(path, waiting);
@@ -181,7 +211,12 @@ void SaveWaitingScores() {
             const std::lock_guard<std::mutex> hold(queue.mutex);
             path = queue.path;
         }
-        const Outcome outcome = SaveRound(path, said);
+        std::string lastRun, lastFailure;
+        const Outcome outcome = SaveRound(path, said, lastRun);
+        // With the lock let go: the next copy's save need not wait for this one.
+        if (!lastRun.empty() && !KeepLastRun(path, lastRun, lastFailure))
+            said += kSayPrefix + std::string("could not keep the last game's run in ") + ReplaysFolder(path) + " (" +
+                    lastFailure + ")\n";
         {
             const std::lock_guard<std::mutex> hold(queue.mutex);
             // A retry that fails the same way says nothing new.
@@ -255,7 +290,32 @@ void RankScore(int score) {
     {
         SaveQueue& queue = Queue();
         const std::lock_guard<std::mutex> hold(queue.mutex);
+        if (queue.holdForRuns) {
+            queue.held.push_back(score);
+            return;
+        }
         queue.pending.push_back(score);
+        queue.runs.emplace_back();
+    }
+    StartWorker();
+}
+
+void HoldScoresForRuns(bool hold) {
+    SaveQueue& queue = Queue();
+    {
+        const std::lock_guard<std::mutex> hold_(queue.mutex);
+        queue.holdForRuns = hold;
+    }
+    if (!hold) GiveRunToHeldScores("");
+}
+
+void GiveRunToHeldScores(const std::string& run) {
+    SaveQueue& queue = Queue();
+    {
+        const std::lock_guard<std::mutex> hold(queue.mutex);
+        if (queue.held.empty()) return;
+        for (int score : queue.held) queue.pending.push_back(score), queue.runs.push_back(run);
+        queue.held.clear();
     }
     StartWorker();
 }
@@ -276,6 +336,7 @@ bool ApplySavedRanking() {
             std::copy(queue.saved, queue.saved + kRankingSlots, RankingTable);
             // Scores not in the file yet, on their way or waiting for a retry: the board keeps them.
             for (int score : queue.pending) InsertScore(score);
+            for (int score : queue.held) InsertScore(score);
             applied = true;
         }
     }
@@ -297,6 +358,7 @@ bool WaitForRankingSaves(int timeoutMs) {
 
 bool FinishRankingSaves(int timeoutMs) {
     SaveQueue& queue = Queue();
+    HoldScoresForRuns(false);  // a game ended on the last tick goes without its run
     bool retry = false;
     {
         const std::lock_guard<std::mutex> hold(queue.mutex);
@@ -310,6 +372,7 @@ bool FinishRankingSaves(int timeoutMs) {
     ++queue.claims;
     std::vector<int> left;
     left.swap(queue.pending);
+    queue.runs.clear();
     std::string said;
     said.swap(queue.said);
     const std::string path = queue.path;

@@ -12,11 +12,20 @@
 // stays on the board and in the queue for the next game's end, or for leaving. Leaving waits a
 // few seconds for the saves; what is still waiting then goes to a journal beside the ranking
 // (see RankingJournal.h), which the next save of any copy merges under the lock.
+#include <string>
+
 #include "scenes/RankingFile.h"
 
 // One finished game: the score joins RankingTable (the board shows it from its first frame) and
 // the queue, and a worker saves it. With an empty path the score is only inserted, in memory.
 void RankScore(int score);
+
+// Every game's run kept beside its score (see Replays.h): while held, a game's score waits, on
+// the board already, until the tick that ended it hands over its run; then both are saved in
+// the same locked step, the run (also as "last.demo") before the index before the ranking.
+// Letting go hands the scores still held over without a run.
+void HoldScoresForRuns(bool hold);
+void GiveRunToHeldScores(const std::string& run);
 
 // At start-up: merges, on the worker, the scores earlier runs left waiting in journals, and says
 // so in one line. Does nothing when there are none, or nowhere to save.

@@ -21,6 +21,15 @@
 #include "scenes/TitleScene.h"
 
 float RankingScene::orbitSpeed = 0.0f;
+int rankedRunAsked = 0;
+
+int ChoosePlace(int chosen, int step) { return std::clamp(chosen + step, 0, kRankingSlots - 1); }
+
+namespace {
+
+bool ArrowNewlyPressed(int arrow) { return Input().arrows[arrow] && !Input().prevArrows[arrow]; }
+
+}  // namespace
 
 bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed) {
     if (!spaceNewlyPressed) {
@@ -90,7 +99,11 @@ void RankingScene::Update() {
     if (StepBannerTimer(bannerTimer, KeyNewlyPressed(' '))) finished = true;
     // The rows slide in as the board shows: by the tick, not by the drawing, so a window redrawn
     // more or less often shows the same board.
-    if (bannerTimer <= kBannerEnd) SlideBoard(*board);
+    if (bannerTimer <= kBannerEnd) {
+        SlideBoard(*board);
+        chosen = ChoosePlace(chosen, ArrowNewlyPressed(ArrowDown) - ArrowNewlyPressed(ArrowUp));
+        if (KeyNewlyPressed('r')) rankedRunAsked = chosen + 1;
+    }
     StepRestingStream(*surface, *field);
 }
 
@@ -109,6 +122,9 @@ void RankingScene::Draw() {
                          windowHeight - 2 * prompt->height, 2.0f, 2.0f);
     }
     DrawRankingBoard(*board);
+    // The chosen place's marker, left of its rank.
+    if (Texture* dot = DrawableTexture("dot"))
+        DrawSpriteScaled(dot, BoardRowX(board->slideIn, windowWidth, chosen) - 130, BoardRowY(chosen) + 40, 2.0f, 2.0f);
 }
 
 void RankingScene::Check(SceneCheck& check) const {

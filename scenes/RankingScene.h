@@ -36,6 +36,13 @@ int BoardRowX(int slideIn, int windowWidth, int i);
 int BoardRowY(int i);
 int BoardTitleX(int windowWidth);
 
+// On the board: Up and Down choose a place, r (a pad's left face button) asks to watch its run.
+// The tick that read it leaves the place (1..8) here for the game to act on; 0 otherwise.
+extern int rankedRunAsked;
+
+// The place chosen after one tick's Up (-1), Down (+1) or neither: it stays on the board.
+int ChoosePlace(int chosen, int step);
+
 class RankingScene : public Scene {
 public:
     RankingScene(std::shared_ptr<SceneContext> context, Surface* surface, ModelField* field,
@@ -53,6 +60,7 @@ public:
     RankingBoard* board = nullptr;
     int angle = 0;
     int bannerTimer = kBannerStart;
+    int chosen = 0;  // the place whose run r plays, 0 for the first; the marker shows it
 
     static float orbitSpeed;
 };

@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) and runs each for a bounded time.
 #   tools/run-fuzz.sh [seconds] [cut|demo ...]    (default: 60 seconds, each target in turn)
 # cut: the plane cut on gems and made-up meshes. demo: a demo file read and played through the real
-# scenes; it first replays tests/fuzz/demo-corpus (every input that once crashed it, and seeds)
+# scenes, and the same bytes read as the index of the runs kept beside the ranking; it first replays
+# tests/fuzz/demo-corpus (every input that once crashed it, and seeds)
 # and the shipped demos, so a fault that comes back fails at once.
 # FUZZ_BUILD_DIR picks the build directory (default: build-fuzz in the source tree).
 set -euo pipefail

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Game.h"
+#include "scenes/Replays.h"
 
 namespace {
 
@@ -31,6 +32,12 @@ bool OneShortLine(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(bytes), size);
+    // The replays' index beside the ranking is read with the same distrust: a run it names is
+    // always a name of 16 hex digits (never a path), and only where the ranking agrees.
+    const int table[kRankingSlots] = {40, 30, 30, 10, 5, 0, 0, -1};
+    for (const std::string& run : ReadIndex(text, table))
+        Check(run.empty() || (run.size() == 16 && run.find_first_not_of("0123456789abcdef") == std::string::npos),
+              "an index names runs only", text);
     DemoRun run;
     std::string why;
     if (!ParseDemo(text, run.demo, why)) {

@@ -135,6 +135,7 @@ TEST(Input, ModifiersChangedWhileAKeyIsDownDoNotKeepItDown) {
 TEST(Pads, LayoutAndDeadZone) {
     const struct { int button, x, y; const char* keys; const char* arrows; } cases[] = {  // up, down, right, left
         {PadSouth, 0, 0, " ", "\0\0\0\0"}, {PadStart, 0, 0, " \r", "\0\0\0\0"}, {PadNorth, 0, 0, "p", "\0\0\0\0"},
+        {PadWest, 0, 0, "r", "\0\0\0\0"},
         {PadBack, 0, 0, "\x1b", "\0\0\0\0"}, {PadLeftShoulder, 0, 0, "a", "\0\0\0\0"}, {PadRightShoulder, 0, 0, "d", "\0\0\0\0"},
         {PadUp, 0, 0, "", "\1\0\0\0"}, {PadDown, 0, 0, "", "\0\1\0\0"}, {PadRight, 0, 0, "", "\0\0\1\0"},
         {PadLeft, 0, 0, "", "\0\0\0\1"}, {-1, 16384, -16384, "", "\0\0\0\0"}, {-1, -16384, 16384, "", "\0\0\0\0"},

@@ -220,6 +220,29 @@ TEST(Demo, ARecordedRunPlaysBackInStepAndADriftIsCaughtAtItsTick) {
     EXPECT_TRUE(ReadFile(path) == "my notes\n" && ReadFile(taken.temp).substr(0, 16) == "torvinel-demo 2\n");
 }
 
+// The session kept in memory is a whole demo at any tick: cut during its second game it plays in
+// step, and watching it starts where that game does.
+TEST(Demo, TheSessionInMemoryIsEachGamesRun) {
+    const RankingRow table = {9, 7, 5, 3, 1, 0, 0, 0};
+    DemoRun session;
+    StartSessionRecording(session, 1234, table.data(), "test");
+    StartRounds(table, 1234);
+    press = RoundKeys;
+    PlayTicks(session, 230);
+    DemoRun play;
+    std::string why;
+    ASSERT_TRUE(ParseDemo(SessionDemo(session, RankingTable), play.demo, why)) << why;
+    EXPECT_EQ(LastGameStart(play.demo), 151);
+    EXPECT_TRUE(play.demo.ended && play.demo.lastTick == 229 && play.demo.scores.size() == 1);
+    play.mode = DemoMode::TimeDemo;
+    StartRounds(play.demo.table, play.demo.seed);
+    press = nullptr;
+    PlayTicks(play, 1000);
+    EXPECT_TRUE(DemoPlayedOut(play) && FinishPlayback(play, RankingTable)) << play.report;
+    delete currentScene;
+    currentScene = nullptr;
+}
+
 namespace {
 
 // The real scenes, headless: Space starts a game, the blade rises and turns while the view turns,
