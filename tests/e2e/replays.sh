@@ -6,13 +6,7 @@ source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/replays.bash"
 e2e_gone_not() { kill -0 "$1" 2>/dev/null; }
 
-data=$(e2e_data_copy)
-cp "$E2E_BUILD/torvinel-windowed" "$data/"
-game="$data/torvinel-windowed"
-demo_tool="$E2E_BUILD/tools/demo_tool"
-res="$data/res"
-# Every place below zero, so that every game enters, even one that scored 0.
-printf -- '-1 -2 -3 -4 -5 -6 -7 -8 ' >"$res/ranking.dat"
+replays_data
 
 e2e_start_x 1280 720
 e2e_launch "$game" "$E2E_WORK/out.txt" "$E2E_WORK/err.txt"

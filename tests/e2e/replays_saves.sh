@@ -7,12 +7,7 @@ source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/replays.bash"
 
 command -v strace >/dev/null || { echo "strace is needed (tools/torvinel.sh installs it)"; exit 1; }
-data=$(e2e_data_copy)
-cp "$E2E_BUILD/torvinel-windowed" "$data/"
-game="$data/torvinel-windowed"
-demo_tool="$E2E_BUILD/tools/demo_tool"
-res="$data/res"
-printf -- '-1 -2 -3 -4 -5 -6 -7 -8 ' >"$res/ranking.dat"
+replays_data
 
 e2e_start_x 1280 720
 displays=("$DISPLAY")

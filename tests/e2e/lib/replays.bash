@@ -1,6 +1,17 @@
 # Helpers of the replays' end-to-end scripts: games played through the window, and the check that
 # every place of the ranking whose index line agrees has a run ending on its score. Source it after
-# common.bash, with $res the data folder's res/ and $demo_tool set.
+# common.bash, and call replays_data first.
+
+# A copy of the data folder with its own game beside it, whose ranking lets every game in, even one
+# that scored 0: sets $data, $game, $demo_tool and $res (the data folder's res/).
+replays_data() {
+  data=$(e2e_data_copy)
+  cp "$E2E_BUILD/torvinel-windowed" "$data/"
+  game="$data/torvinel-windowed"
+  demo_tool="$E2E_BUILD/tools/demo_tool"
+  res="$data/res"
+  printf -- '-1 -2 -3 -4 -5 -6 -7 -8 ' >"$res/ranking.dat"
+}
 
 # Plays one game on the game launched last (from its title to its board and back): Up held for
 # $1 seconds and Left for $2, then p; GAME[score] is its score. The board is left at once.
