@@ -100,6 +100,12 @@ bool ArrowHeld(int arrow) {
     return in.arrows[arrow] && in.prevArrows[arrow];
 }
 
+bool ArrowNewlyPressed(int arrow) {
+    if (arrow < 0 || arrow > 3) return false;
+    const InputState& in = Input();
+    return in.arrows[arrow] && !in.prevArrows[arrow];
+}
+
 void CopyInputHistory() {
     InputState& in = Input();
     std::memcpy(in.prevKeys, in.keys, sizeof in.keys);

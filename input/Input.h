@@ -59,6 +59,7 @@ JoystickState& Joystick();
 bool KeyHeld(unsigned char key);
 bool KeyNewlyPressed(unsigned char key);
 bool ArrowHeld(int arrow);
+bool ArrowNewlyPressed(int arrow);
 
 // End of tick: what is down now becomes "the previous tick" for the next one.
 void CopyInputHistory();

@@ -25,12 +25,6 @@ int rankedRunAsked = 0;
 
 int ChoosePlace(int chosen, int step) { return std::clamp(chosen + step, 0, kRankingSlots - 1); }
 
-namespace {
-
-bool ArrowNewlyPressed(int arrow) { return Input().arrows[arrow] && !Input().prevArrows[arrow]; }
-
-}  // namespace
-
 bool StepBannerTimer(int& bannerTimer, bool spaceNewlyPressed) {
     if (!spaceNewlyPressed) {
         const int before = bannerTimer;
