@@ -93,7 +93,7 @@ faults=(
   "ranking-leftovers-of-any-name|scenes/RankingLock.cpp|return name.size() == prefix.size() + 7 &&|return name.size() > prefix.size() &&"
   "ranking-living-writers-temporary-cleared|scenes/RankingLock.cpp|IsEarlierTemporary(entry->d_name, base) : WriterGone(writer))|IsEarlierTemporary(entry->d_name, base) : true)"
   "ranking-reused-pid-taken-for-the-writer|scenes/RankingJournal.cpp|return !start.empty() && start != tag.substr(tag.find('-') + 1);|return false;"
-  "ranking-journal-not-read|scenes/RankingSave.cpp|    for (int score : waiting.scores) InsertWithRun(written, places, score, \"\");\n|"
+  "ranking-journal-not-read|scenes/RankingSave.cpp|    for (std::size_t i = 0; i < waiting.scores.size(); ++i) insert(waiting.scores[i], waiting.runs[i]);\n|"
   "ranking-journal-saved-twice-on-leaving|scenes/RankingSave.cpp|if (ready && queue.claims != claims) {|if (false) {"
   "ranking-interrupted-merge-always-taken-as-done|scenes/RankingLock.cpp|        std::equal(table, table + kRankingSlots, noted)) {|        true) {"
   "ranking-score-shown-only-once-saved|scenes/RankingSave.cpp|    InsertScore(score);  // on the board from its first frame\n|"
