@@ -374,13 +374,7 @@ void OnExit() {
     // waiting then is kept beside the ranking for the next start.
     FinishRankingSaves(kExitSaveWaitMs);
     SaveSettingsAtExit();
-    if (currentScene != nullptr) {
-        currentScene->Finalize();
-        delete currentScene;
-        currentScene = nullptr;
-    }
-    // Shared by every scene, so freed only once the last one is gone.
-    FreeSharedStream();
+    EndScenes();
 }
 
 int RunGame(int argc, char** argv, bool fullScreen) {

@@ -174,7 +174,7 @@ bool ExportDemo(DemoRun& run, VideoFile& video, int width, int height, std::stri
     }
     std::fputc('\n', stderr);  // ends the progress line
     run = std::move(game.demo);
-    EndHeadlessPlay();
+    EndScenes();
     FreeOffscreen(offscreen);
     return ok;
 }

@@ -87,7 +87,7 @@ TickOutcome RunGameTick(Game& game, const KeySet& live) {
 }
 
 void StartHeadlessPlay(unsigned seed, const RankingRow& table) {
-    EndHeadlessPlay();
+    EndScenes();
     UseStandardArithmetic();
     std::memset(&Input(), 0, sizeof(InputState));
     TitleScene::orbitSpeed = GameScene::orbitSpeed = RankingScene::orbitSpeed = 0.0f;
@@ -99,7 +99,8 @@ void StartHeadlessPlay(unsigned seed, const RankingRow& table) {
     StartScenesWith(MakeFirstScene(std::make_shared<SceneContext>()));
 }
 
-void EndHeadlessPlay() {
+void EndScenes() {
+    if (currentScene != nullptr) currentScene->Finalize();
     delete currentScene;
     currentScene = nullptr;
     FreeSharedStream();

@@ -52,5 +52,6 @@ void StartHeadlessPlay(unsigned seed, const RankingRow& table);
 // or left.
 bool PlayDemoHeadless(DemoRun& run, long maxTicks, DemoRun* recording = nullptr);
 
-// Frees the current scene and the stream the first title made.
-void EndHeadlessPlay();
+// Ends the current scene and frees it and the stream the first title made, which every scene
+// shares: at exit, and before and after a run played headless.
+void EndScenes();

@@ -10,6 +10,7 @@
 
 #include "platform/DataFile.h"
 #include "platform/Decimal.h"
+#include "scenes/Replays.h"
 
 namespace {
 
@@ -83,13 +84,43 @@ std::vector<std::string> WaitingJournals(const std::string& path) {
     return journals;
 }
 
-std::string ReadJournal(const std::string& path, std::vector<int>& scores) {
+std::string JournalText(const std::vector<int>& scores, const std::vector<std::string>& runs) {
+    std::string text = RankingText(scores.data(), scores.size());
+    for (std::size_t i = 0; i < runs.size() && i < scores.size(); ++i)
+        if (!runs[i].empty()) text += "\nrun " + std::to_string(i + 1) + " " + std::to_string(runs[i].size()) + "\n" + runs[i];
+    return text;
+}
+
+std::string ReadJournal(const std::string& path, std::vector<int>& scores, std::vector<std::string>& runs) {
+    // Room for the scores and a whole run for each place of the table.
+    constexpr std::size_t kMaxJournalBytes = kMaxRankingBytes + kRankingSlots * (kMaxRunBytes + 64);
     std::string text, why;
-    if (!ReadDataFile(path.c_str(), kMaxRankingBytes, text, why)) return why;
+    if (!ReadDataFile(path.c_str(), kMaxJournalBytes, text, why)) return why;
+    std::size_t at = std::min(text.find('\n'), text.size());
     std::vector<int> read;
-    const std::string wrong = ReadNumbers(text, text.size(), read);
+    const std::string wrong = ReadNumbers(text.substr(0, at), at, read);
+    std::vector<std::string> kept(read.size());
+    std::string problem = wrong.empty() ? "" : "item " + std::to_string(read.size() + 1) + " is " + wrong;
+    // Each run: "\nrun <item> <bytes>\n" and its bytes.
+    for (int block = 1; wrong.empty() && at < text.size(); ++block) {
+        const std::size_t head = at + 1, end = text.find('\n', head);
+        const std::size_t space = text.find(' ', head + 4);
+        long long item = 0, bytes = 0;
+        if (end == std::string::npos || text.compare(at, 5, "\nrun ") != 0 || space >= end ||
+            ReadDecimal(std::string_view(text).substr(head + 4, space - head - 4), Signs::None, 1,
+                        static_cast<long long>(read.size()), item) != DecimalRead::Read ||
+            ReadDecimal(std::string_view(text).substr(space + 1, end - space - 1), Signs::None, 1,
+                        static_cast<long long>(kMaxRunBytes), bytes) != DecimalRead::Read ||
+            text.size() - end - 1 < static_cast<std::size_t>(bytes)) {
+            problem = "run " + std::to_string(block) + " is damaged";
+            break;
+        }
+        kept[static_cast<std::size_t>(item - 1)] = text.substr(end + 1, static_cast<std::size_t>(bytes));
+        at = end + 1 + static_cast<std::size_t>(bytes);
+    }
     scores.insert(scores.end(), read.begin(), read.end());
-    return wrong.empty() ? "" : "item " + std::to_string(read.size() + 1) + " is " + wrong;
+    runs.insert(runs.end(), kept.begin(), kept.end());
+    return problem;
 }
 
 std::string MergeNoteText(const int* table, const std::vector<std::string>& journals) {

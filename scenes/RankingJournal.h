@@ -5,8 +5,15 @@
 // process id and the moment the process started (from /proc), so that a process id the system
 // has handed on to another program is not taken for the writer. A save's temporary file is
 // "<ranking>.new.<writer>.XXXXXX". Scores a copy could not save before it ended wait in a journal,
-// "<ranking>.waiting.<writer>.XXXXXX" ("%d " items, any number of them), until a save under the
-// lock merges them. A save that merges journals first leaves a note, "<ranking>.merging": the
+// "<ranking>.waiting.<writer>.XXXXXX", until a save under the lock merges them: the scores as "%d "
+// items (any number of them), then, on the lines after, the run of each score that has one (see
+// Replays.h), so that a game left before its save still keeps its run:
+//
+//   42 17
+//   run 1 6694
+//   <the 6694 bytes of the first score's run>
+//
+// A journal without runs is the scores alone, as older versions wrote it. A save that merges journals first leaves a note, "<ranking>.merging": the
 // table it is about to write and the journals it takes, so that should it be killed between its
 // rename and the journals' removal, the next save sees that they are in already.
 #include <string>
@@ -38,9 +45,13 @@ inline std::string MergeNotePath(const std::string& path) { return path + ".merg
 // The journals beside the ranking at path, as paths, in name order.
 std::vector<std::string> WaitingJournals(const std::string& path);
 
-// Adds a journal's scores to `scores`; what is wrong with it, if anything, in a few words (the
-// scores read before the fault are added all the same).
-std::string ReadJournal(const std::string& path, std::vector<int>& scores);
+// A journal's text: the scores, and beside each the run it came with (empty for none).
+std::string JournalText(const std::vector<int>& scores, const std::vector<std::string>& runs);
+
+// Adds a journal's scores to `scores` and their runs, one for each, to `runs`; what is wrong with
+// it, if anything, in a few words (what was read before the fault is added all the same; a score
+// whose run is damaged comes without one).
+std::string ReadJournal(const std::string& path, std::vector<int>& scores, std::vector<std::string>& runs);
 
 // The note beside the ranking at path: the table on its first line, then one journal's name a
 // line. Reading it gives back only names of that ranking's journals, as paths.

@@ -77,6 +77,7 @@ SaveQueue& Queue() {
 struct Waiting {
     std::vector<std::string> journals;
     std::vector<int> scores;
+    std::vector<std::string> runs;  // each score's run, or empty
     std::string problems;  // "; <journal>: <what is wrong>" for each that did not read cleanly
 };
 
@@ -84,7 +85,7 @@ Waiting ReadWaiting(const std::string& path) {
     Waiting waiting;
     waiting.journals = WaitingJournals(path);
     for (const std::string& journal : waiting.journals) {
-        const std::string problem = ReadJournal(journal, waiting.scores);
+        const std::string problem = ReadJournal(journal, waiting.scores, waiting.runs);
         if (!problem.empty()) waiting.problems += "; " + journal + ": " + problem + ", the rest left out";
     }
     return waiting;
@@ -135,17 +136,20 @@ Outcome SaveRound(const std::string& path, std::string& said, std::string& lastR
     if (ReadRanking(path.c_str(), table, problem) == LoadResult::Damaged) problem += "; " + KeepDamaged(path);
     if (!problem.empty()) said += kSayPrefix + problem + "\n";
     std::copy(table, table + kRankingSlots, written);
-    // Each score keeps its own run, the table's as its index names them and the new ones theirs;
-    // scores from journals come without one.
+    // Each score keeps its own run: the table's as its index names them, the journals' and the new
+    // ones theirs.
     RunNames places = LoadRuns(path, table);
     std::vector<std::pair<std::string, std::string>> texts;
-    for (int score : waiting.scores) InsertWithRun(written, places, score, "");
-    for (std::size_t i = 0; i < scores.size(); ++i) {
-        const std::string name = runs[i].empty() ? "" : RunName(runs[i]);
-        if (!name.empty()) texts.emplace_back(name, runs[i]);
-        InsertWithRun(written, places, scores[i], name);
-    }
-    const std::string last = runs.empty() ? "" : runs.back();
+    std::string last;
+    const auto insert = [&](int score, const std::string& run) {
+        const std::string name = run.empty() ? "" : RunName(run);
+        if (!name.empty()) texts.emplace_back(name, run), last = run;
+        InsertWithRun(written, places, score, name);
+    };
+    for (std::size_t i = 0; i < waiting.scores.size(); ++i) insert(waiting.scores[i], waiting.runs[i]);
+    for (std::size_t i = 0; i < scores.size(); ++i) insert(scores[i], runs[i]);
+    // This round's own last game, or else the last a journal kept.
+    if (!runs.empty()) last = runs.back();
 
     // More files may join the step here, each staged before the ranking and renamed after it
     // under the same lock.
@@ -250,10 +254,10 @@ void StartWorker() {
 
 // Leaving before the scores could be saved: they go to a journal of this copy's beside the
 // ranking, written whole and synced before its rename, for the next save of any copy to merge.
-std::string KeepWaiting(const std::string& path, const std::vector<int>& scores) {
+std::string KeepWaiting(const std::string& path, const std::vector<int>& scores, const std::vector<std::string>& runs) {
     StagedFile journal;
     std::string failure;
-    bool kept = StageFile(path, TemporaryStem(path), RankingText(scores.data(), scores.size()), journal, failure);
+    bool kept = StageFile(path, TemporaryStem(path), JournalText(scores, runs), journal, failure);
     if (kept) {
         // Named after its temporary file, so no two journals ever share a name.
         journal.path = path + ".waiting." + journal.temp.substr(path.size() + 5);
@@ -371,13 +375,14 @@ bool FinishRankingSaves(int timeoutMs) {
     queue.changed.wait(hold, [&] { return !queue.committing; });
     ++queue.claims;
     std::vector<int> left;
+    std::vector<std::string> runs;
     left.swap(queue.pending);
-    queue.runs.clear();
+    runs.swap(queue.runs);
     std::string said;
     said.swap(queue.said);
     const std::string path = queue.path;
     hold.unlock();
-    if (!left.empty()) said += KeepWaiting(path, left);
+    if (!left.empty()) said += KeepWaiting(path, left, runs);
     Say(said);
     return left.empty();
 }

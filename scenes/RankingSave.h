@@ -10,8 +10,8 @@
 // queue only once a save holding it has been renamed into place: a save that fails (the lock
 // cannot be taken, the folder is read-only, the disk is full) is told in one line, and the score
 // stays on the board and in the queue for the next game's end, or for leaving. Leaving waits a
-// few seconds for the saves; what is still waiting then goes to a journal beside the ranking
-// (see RankingJournal.h), which the next save of any copy merges under the lock.
+// few seconds for the saves; what is still waiting then goes to a journal beside the ranking, each
+// score with its run (see RankingJournal.h), which the next save of any copy merges under the lock.
 #include <string>
 
 #include "scenes/RankingFile.h"

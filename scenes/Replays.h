@@ -21,6 +21,8 @@
 #include "scenes/RankingFile.h"
 
 inline constexpr const char* kReplaysMagic = "torvinel-replays 1";
+// A run is a demo, and no larger than a demo may be.
+inline constexpr std::size_t kMaxRunBytes = 16 * 1024 * 1024;
 
 // Each place's run, by name ("09f3c4d2a1b07e65"), or empty for none.
 using RunNames = std::array<std::string, kRankingSlots>;

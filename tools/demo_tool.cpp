@@ -29,7 +29,7 @@ int Check(const std::string& path) {
     }
     run.mode = DemoMode::TimeDemo;
     const bool inStep = PlayDemoHeadless(run, kNoLimit);
-    EndHeadlessPlay();
+    EndScenes();
     std::printf("%s: %ld ticks, %s\n", path.c_str(), run.tick, inStep ? "in step" : ("OUT OF STEP: " + run.report).c_str());
     return inStep ? 0 : kOutOfStepStatus;
 }
@@ -57,7 +57,7 @@ int Remake(const std::string& from, const std::string& to) {
         at = end + 1;
     }
     const bool inStep = PlayDemoHeadless(run, kNoLimit, &recording);
-    EndHeadlessPlay();
+    EndScenes();
     // Written only when the old run played in step to its end: otherwise it is not the same run.
     if (!inStep || !run.demo.ended) {
         std::fprintf(stderr, "demo_tool: %s did not play to its end in step (%s); nothing is written\n", from.c_str(),

@@ -2,7 +2,9 @@
 # A score and its run never disagree, whatever happens to the save: two copies of the game ending
 # games at the same moment on a disk whose every sync strace holds for a while, then a copy killed
 # (kill -9) at each step of its save. After each, every place whose index line agrees with the
-# ranking has a run that plays in step to that score; the next save clears what a kill left.
+# ranking has a run that plays in step to that score; the next save clears what a kill left. Last,
+# a copy left while its save still waits on the disk keeps its score and run in a journal, which the
+# next start merges.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/replays.bash"
 
@@ -127,4 +129,27 @@ runs_agree
 check "after the kills every agreeing place still has its run in step (${runs_checked:-0} places)" test "${runs_checked:-0}" -ge 4
 check "the runs the kills left alone are gone" test -z "$(orphans)"
 check "so are the kills' temporary files" test -z "$(ls "$res" | grep '^ranking.dat.new')"
+
+# --- Left while the save waits on the disk, every sync held 8 s ---------------------------------
+# Leaving waits 5 s for the save, then keeps the score, and its run, in a journal beside the
+# ranking. The table starts afresh, so that the game ranks whatever it scores.
+printf -- '-1 -2 -3 -4 -5 -6 -7 -8 ' >"$res/ranking.dat"
+launch_copy 0 8000
+start_game 0 0.5
+end_game 0
+left_score=${GAME[score]}
+e2e_hold Escape 0.3
+e2e_wait_exit "${pids[0]}" 120
+check "the copy left before its save ends with status 0 (got $E2E_STATUS)" test "$E2E_STATUS" = 0
+check "it says its score waits beside the ranking" grep -q "the score $left_score waits in .*ranking\.dat\.waiting\." \
+  "$E2E_WORK/err-0.txt"
+launch_copy 0 0
+journal_merged() { ! ls "$res" | grep -q '^ranking.dat.waiting\.'; }
+check "the next start merges the journal" e2e_until "" journal_merged
+e2e_hold Escape 0.3
+e2e_wait_exit "${pids[0]}" 60
+runs_checked=
+runs_agree
+check "the score left waiting is ranked with its run, in step" \
+  test "${runs_checked:-0} $(agreeing_runs | cut -d' ' -f2)" = "1 $left_score"
 e2e_finish

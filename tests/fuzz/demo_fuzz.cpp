@@ -58,6 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     run.mode = DemoMode::TimeDemo;
     run.path = "fuzz.demo";
     if (!PlayDemoHeadless(run, kMostTicks)) Check(OneShortLine(run.report), "an out-of-step report is one line", run.report);
-    EndHeadlessPlay();
+    EndScenes();
     return 0;
 }

@@ -70,7 +70,7 @@ TEST(Export, FramesAreTheGamesDrawingOneATickWithTheMusic) {
     ASSERT_TRUE(MakeOffscreen(off, kW, kH));
     DrawOffscreen(off, offscreen.data());
     FreeOffscreen(off);
-    EndHeadlessPlay();
+    EndScenes();
     long lit = 0;
     for (std::size_t i = 0; i < window.size(); i += 4) lit += window[i] + window[i + 1] + window[i + 2] > 60;
     EXPECT_GT(lit, kW * kH / 4) << "the game is drawn";

@@ -100,5 +100,5 @@ TEST(ComputedMix, EachTickReportsOnlyWhatItPlayed) {
         heard += SoundsThisTick().effect != nullptr ? 'e' : SoundsThisTick().musicStarted ? 'm' : '-';
     }
     EXPECT_EQ(heard, "-e-m-");
-    EndHeadlessPlay();
+    EndScenes();
 }

@@ -337,7 +337,7 @@ TEST(Demo, TheRunningHashCatchesADriftBetweenChecks) {
     const std::string body = ReadFile(folder / "remade.demo");
     EXPECT_EQ(body.substr(body.find("\nseed")), left.substr(left.find("\nseed")));
     press = nullptr, meddle = nullptr;
-    EndHeadlessPlay();
+    EndScenes();
 }
 
 namespace {
@@ -376,7 +376,7 @@ TEST(Demo, APausedGameStandsStillAndPlaysBackInStep) {
     EXPECT_TRUE(text.find("\n60 +code13\n") != std::string::npos && text.find("\n150 +code255\n") != std::string::npos);
     std::string said;
     EXPECT_TRUE(PlayedInStep(path, nullptr, said) && said.empty()) << said;
-    EndHeadlessPlay();
+    EndScenes();
 }
 
 // Whatever a library loaded into the game did to the floating-point state (flush-to-zero, say),

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "app/Watch.h"
+#include "scenes/RankingJournal.h"
 #include "scenes/RankingScene.h"
 #include "scenes/RankingSave.h"
 #include "scenes/Replays.h"
@@ -104,6 +105,52 @@ TEST(Replays, ARankedGamesRunIsSavedWithItsScoreAndOrphansGo) {
     EXPECT_FALSE(FindRankedRun(ranking, 3, path, score, why));
     EXPECT_EQ(why, "place 3 (score 30) has no run kept");
     SetRankingPath("");
+}
+
+// A game left before its save waits in a journal with its run, which the next start merges and
+// indexes like any other; a journal's runs are read as carefully as the scores before them.
+TEST(Replays, AScoreLeftWaitingKeepsItsRunInItsJournal) {
+    TempFolder folder;
+    const std::string ranking = WriteFile(folder / "ranking.dat", "40 30 30 10 5 0 0 -1 ");
+    fs::create_directory(ranking + ".lock");  // no lock to be had: the save fails
+    SetRankingPath(ranking);
+    ApplySavedRanking(), LoadRanking();
+    HoldScoresForRuns(true);
+    EXPECT_NE(Stderr([] { RankScore(35), GiveRunToHeldScores("run\nof 35"), WaitForRankingSaves(60000); }), "");
+    EXPECT_NE(Stderr([] { FinishRankingSaves(60000); }).find("waits in"), std::string::npos);
+    fs::remove(ranking + ".lock");
+    EXPECT_NE(Stderr([] { MergeWaitingScores(), WaitForRankingSaves(60000); }).find("merged 1"), std::string::npos);
+    const std::string name = RunName("run\nof 35");
+    EXPECT_EQ(ReadFile(ranking), "40 35 30 30 10 5 0 0 ");
+    EXPECT_EQ(LoadRuns(ranking, RankingTable)[1], name);
+    EXPECT_EQ(ReadFile(RunPath(ranking, name)), "run\nof 35");
+    EXPECT_EQ(ReadFile(folder / "replays/last.demo"), "run\nof 35");
+    SetRankingPath("");
+
+    const struct { std::string text; const char* read; const char* problem; } cases[] = {
+        {JournalText({7, 3, 9}, {"", "ab\ncd", "e"}), "7 3:ab\ncd 9:e ", ""},
+        {"7 3 ", "7 3 ", ""},  // as older versions wrote it
+        {"7 x\nrun 1 1\na", "7 ", "item 2 is not a number"},
+        {"7 3\nrun 2 2\nabrun 1 1\nc", "7 3:ab ", "run 2 is damaged"},
+        {"7 3\nrun 2 3\nab", "7 3 ", "run 1 is damaged"},
+        {"7 3\nrun 3 1\na", "7 3 ", "run 1 is damaged"},
+        {"7 3\nrun 1 0\n", "7 3 ", "run 1 is damaged"},
+        {"7 3\nrun 1 -1\na", "7 3 ", "run 1 is damaged"},
+        {"7 3\nrun 1 1", "7 3 ", "run 1 is damaged"},
+        {"7 3\nrun 1 99999999999999999999\na", "7 3 ", "run 1 is damaged"},
+        {"7 3\nrux 1 1\na", "7 3 ", "run 1 is damaged"},
+    };
+    for (const auto& c : cases) {
+        const std::string journal = WriteFile(folder / "journal", c.text);
+        std::vector<int> scores = {1};
+        std::vector<std::string> runs = {"x"};
+        EXPECT_EQ(ReadJournal(journal, scores, runs), c.problem) << c.text;
+        std::string read;
+        for (std::size_t i = 1; i < scores.size(); ++i)
+            read += std::to_string(scores[i]) + (runs[i].empty() ? "" : ":" + runs[i]) + " ";
+        EXPECT_EQ(read, c.read) << c.text;
+        EXPECT_EQ(runs.size(), scores.size());
+    }
 }
 
 // Watching: the player's keys steer the playback, each on its press alone; an Escape held when
