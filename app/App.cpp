@@ -41,6 +41,7 @@
 #include "scenes/GameScene.h"
 #include "scenes/RankingSave.h"
 #include "scenes/RankingScene.h"
+#include "scenes/ReplayLabel.h"
 #include "scenes/Replays.h"
 #include "scenes/TitleScene.h"
 
@@ -86,6 +87,7 @@ int EndOfRecording() {
 // value the play reads exactly as it was, and checks it on the way.
 struct Watching {
     bool on = false;
+    bool fromCommandLine = false;  // --play-rank: the whole program watches, at normal speed
     Game run;
     WatchControl control;
     CutSoundFn sound = nullptr;
@@ -157,7 +159,11 @@ void WatchOneFrame() {
     if (skipping > 0) cutSoundPlayer = [](const char*) {};
     bool ended = asked < 0;
     // A run played out, or ended by its own Escape, returns to the board as the player's does.
+    // One state line for the frame, not one a tick: paused, the lines go on with the same tick.
+    StateLineMute(true);
     for (long n = 0; n < ticks && !ended; ++n) ended = RunGameTick(run, KeySet{}) == TickOutcome::DemoEnded;
+    StateLineMute(false);
+    StateLineWatchFrame(run.demo.tick - 1, currentScene, WatchPace(watching.control), live);
     cutSoundPlayer = watching.sound;
     if (ended) StopWatching();
 }
@@ -207,6 +213,8 @@ void PlayOneTick() {
 
 void DrawCurrentScene() {
     if (currentScene != nullptr) currentScene->Draw();
+    if (watching.on) DrawReplayLabel(WatchPace(watching.control));
+    else if (watching.fromCommandLine) DrawReplayLabel(WatchPace(WatchControl{}));
     DrawLevelOverlay();
 }
 
@@ -439,6 +447,7 @@ int RunGame(int argc, char** argv, bool fullScreen) {
         if (command.rankPlace > 0) {
             game.skipTo = LastGameStart(demo.demo);
             StateLineWatching(command.rankPlace);
+            watching.fromCommandLine = true;
         }
         if (!demo.demo.ended)
             Say("the demo %s was cut short at tick %ld; it plays that far\n",

@@ -33,21 +33,38 @@ void StateLineStart() {
 
 void StateLineWatching(int place) { watching = place; }
 
+std::string WatchingFields(int place, int pace) {
+    if (place <= 0) return "";
+    return " watching=" + std::to_string(place) + " watchpace=" + std::to_string(pace);
+}
+
 void StateLineMute(bool mute) { muted = mute; }
 
-void StateLineTick(long tick, const Scene* scene) {
+namespace {
+
+void WriteStateLine(long tick, const Scene* scene, int pace, const KeySet& seen) {
     if (stateFd < 0 || muted) return;
     SceneCheck check;
     if (scene != nullptr) scene->Check(check);
-    KeySet seen{};
-    std::memcpy(seen.keys, Input().keys, sizeof seen.keys);
-    std::memcpy(seen.arrows, Input().arrows, sizeof seen.arrows);
     std::string keys;
     for (char c : KeyChanges(KeySet{}, seen))  // "+space +left"
         if (c != '+') keys += c == ' ' ? ',' : c;
     const char* paused = scene != nullptr && scene->Paused() ? " paused=1" : "";
-    const std::string place = watching > 0 ? " watching=" + std::to_string(watching) : "";
-    const std::string line =
-        std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused + place + " keys=" + keys + "\n";
+    const std::string line = std::to_string(tick) + " " + CheckLine(check, 1, 0) + paused +
+                             WatchingFields(watching, pace) + " keys=" + keys + "\n";
     WriteWhole(stateFd, line.data(), line.size());
+}
+
+}  // namespace
+
+void StateLineTick(long tick, const Scene* scene) {
+    if (stateFd < 0 || muted) return;
+    KeySet seen{};
+    std::memcpy(seen.keys, Input().keys, sizeof seen.keys);
+    std::memcpy(seen.arrows, Input().arrows, sizeof seen.arrows);
+    WriteStateLine(tick, scene, 2, seen);
+}
+
+void StateLineWatchFrame(long tick, const Scene* scene, int pace, const KeySet& keys) {
+    WriteStateLine(tick, scene, pace, keys);
 }

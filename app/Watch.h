@@ -17,6 +17,9 @@ struct WatchControl {
 inline constexpr int kWatchSpeeds[] = {1, 2, 4, 8};
 inline constexpr int kWatchSpeedCount = 4;
 
+// The pace shown while watching: ticks per two frames at the chosen speed, 0 while paused.
+inline int WatchPace(const WatchControl& control) { return control.paused ? 0 : kWatchSpeeds[control.speed]; }
+
 // One frame of watching from the player's keys: how many ticks of the run to play, or -1 to
 // return to the board.
 int WatchFrame(WatchControl& control, const KeySet& live);

@@ -50,6 +50,11 @@ const TitleResource kTitleResources[kTitleResourceCount] = {
     {TitleResourceKind::Texture, "music_label", "res/game/music.png", nullptr, 1, {255, 0, 0}},
     {TitleResourceKind::Texture, "effects_label", "res/game/effects.png", nullptr, 1, {255, 0, 0}},
     {TitleResourceKind::Texture, "muted_label", "res/game/muted.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "replay_label", "res/game/replay.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "replay_half", "res/game/replay_half.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "replay_double", "res/game/replay_double.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "replay_four", "res/game/replay_four.png", nullptr, 1, {255, 0, 0}},
+    {TitleResourceKind::Texture, "replay_paused", "res/game/replay_paused.png", nullptr, 1, {255, 0, 0}},
     {TitleResourceKind::Sound, "CutSE", "res/se/cut.wav", nullptr, 0, {}},
 };
 

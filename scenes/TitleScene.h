@@ -53,5 +53,5 @@ struct TitleResource {
     ColorKey key;
 };
 
-inline constexpr int kTitleResourceCount = 21;
+inline constexpr int kTitleResourceCount = 26;
 extern const TitleResource kTitleResources[kTitleResourceCount];

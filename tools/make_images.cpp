@@ -959,6 +959,13 @@ int main(int argc, char** argv) {
     const cv::Mat3b music = MakeLabel("MUSIC", cv::Size(128, 28), cv::Rect2f(3, 3, 122, 21), kGold);
     const cv::Mat3b effects = MakeLabel("EFFECTS", cv::Size(128, 28), cv::Rect2f(3, 3, 122, 21), kGold);
     const cv::Mat3b muted = MakeLabel("MUTED", cv::Size(128, 28), cv::Rect2f(3, 3, 122, 21), kPale);
+    // A watched run's corner label: "REPLAY", then its pace (none at normal speed), each as wide as
+    // its text so the pace follows the word at a fixed gap.
+    const cv::Mat3b replay = MakeLabel("REPLAY", cv::Size(118, 32), cv::Rect2f(4, 5, 110, 22), kGold);
+    const cv::Mat3b replayHalf = MakeLabel("1/2x", cv::Size(66, 32), cv::Rect2f(4, 5, 58, 22), kPale);
+    const cv::Mat3b replayDouble = MakeLabel("2x", cv::Size(40, 32), cv::Rect2f(4, 5, 32, 22), kPale);
+    const cv::Mat3b replayFour = MakeLabel("4x", cv::Size(40, 32), cv::Rect2f(4, 5, 32, 22), kPale);
+    const cv::Mat3b replayPaused = MakeLabel("PAUSED", cv::Size(120, 32), cv::Rect2f(4, 5, 112, 22), kPale);
     const cv::Mat3b digits = MakeDigits();
     const cv::Mat3b dot = MakeDot();
     const cv::Mat3b panel = MakeWindowPanel();
@@ -972,7 +979,8 @@ int main(int argc, char** argv) {
         {"CutSurf.png", &cut},    {"title.png", &title},      {"dot.png", &dot},          {"SCORE.png", &score},
         {"pressspace.png", &prompt}, {"timelimit.png", &time}, {"RANKING.png", &ranking}, {"finish.png", &finish},
         {"paused.png", &paused},  {"resume.png", &resume},   {"music.png", &music},      {"effects.png", &effects},
-        {"muted.png", &muted},
+        {"muted.png", &muted},    {"replay.png", &replay},   {"replay_half.png", &replayHalf},
+        {"replay_double.png", &replayDouble}, {"replay_four.png", &replayFour}, {"replay_paused.png", &replayPaused},
     };
     int failures = 0;
     for (const Output& o : outputs) {

@@ -204,6 +204,11 @@ faults=(
   "replays-watch-escape-held-returns|app/Watch.cpp|const bool leave = Pressed(control, live, 27);|const bool leave = live.keys[27];"
   "replays-board-choice-off-the-board|scenes/RankingScene.cpp|return std::clamp(chosen + step, 0, kRankingSlots - 1);|return std::clamp(chosen + step, 0, kRankingSlots);"
   "replays-pad-west-not-r|input/Input.cpp|{PadWest, 'r'}|{PadWest, 'p'}"
+  "watchlabel-pace-over-the-word|scenes/ReplayLabel.cpp|layout.paceX = layout.labelX + labelWidth;|layout.paceX = layout.labelX;"
+  "watchlabel-pace-width-ignored|scenes/ReplayLabel.cpp|windowWidth - kReplayMargin - paceWidth - labelWidth|windowWidth - kReplayMargin - labelWidth"
+  "watchlabel-paused-says-nothing|scenes/ReplayLabel.cpp|case 0: return \"replay_paused\";|case 0: return nullptr;"
+  "watchpace-paused-shows-the-speed|app/Watch.h|return control.paused ? 0 : kWatchSpeeds[control.speed];|return kWatchSpeeds[control.speed];"
+  "watchpace-state-line-gives-the-place|app/StateLine.cpp|\" watchpace=\" + std::to_string(pace)|\" watchpace=\" + std::to_string(place)"
 )
 
 die() { echo "mutation-check: $*" >&2; exit 2; }

@@ -156,10 +156,12 @@ TEST(Replays, AScoreLeftWaitingKeepsItsRunInItsJournal) {
 // Watching: the player's keys steer the playback, each on its press alone; an Escape held when
 // watching began must be let go before it returns to the board.
 TEST(Replays, WatchingKeysPauseChangeTheSpeedAndReturn) {
-    const struct { const char* keys; int ticks; } frames[] = {
-        {"escape", 1}, {"", 1}, {"right", 2}, {"right", 2}, {"", 2}, {"right", 4}, {"", 4}, {"right", 4},
-        {"left", 2}, {"", 2}, {"left", 1}, {"", 1}, {"left", 0}, {"", 1}, {"", 0}, {"left", 1},
-        {"return", 0}, {"right", 0}, {"", 0}, {"return", 1}, {"", 1}, {"escape", -1}};
+    // Each frame's keys, the ticks it plays and the pace shown after it (ticks per two frames).
+    const struct { const char* keys; int ticks, pace; } frames[] = {
+        {"escape", 1, 2}, {"", 1, 2}, {"right", 2, 4}, {"right", 2, 4}, {"", 2, 4}, {"right", 4, 8}, {"", 4, 8},
+        {"right", 4, 8}, {"left", 2, 4}, {"", 2, 4}, {"left", 1, 2}, {"", 1, 2}, {"left", 0, 1}, {"", 1, 1},
+        {"", 0, 1}, {"left", 1, 1}, {"return", 0, 0}, {"right", 0, 0}, {"", 0, 0}, {"return", 1, 2}, {"", 1, 2},
+        {"escape", -1, 2}};
     WatchControl control;
     control.before.keys[27] = 1;  // down already when watching began
     std::string got, want;
@@ -168,8 +170,9 @@ TEST(Replays, WatchingKeysPauseChangeTheSpeedAndReturn) {
         const std::string keys = frame.keys;
         live.keys[27] = keys == "escape", live.keys['\r'] = keys == "return";
         live.arrows[ArrowRight] = keys == "right", live.arrows[ArrowLeft] = keys == "left";
-        got += std::to_string(WatchFrame(control, live)) + " ";
-        want += std::to_string(frame.ticks) + " ";
+        const int ticks = WatchFrame(control, live);
+        got += std::to_string(ticks) + "/" + std::to_string(WatchPace(control)) + " ";
+        want += std::to_string(frame.ticks) + "/" + std::to_string(frame.pace) + " ";
     }
     EXPECT_EQ(got, want);
     const int steps[][3] = {{0, -1, 0}, {0, 1, 1}, {7, 1, 7}, {7, -1, 6}, {3, 0, 3}};
