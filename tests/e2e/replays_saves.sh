@@ -34,7 +34,10 @@ launch_copy() {
   pids[$n]=$!
   E2E_PIDS+=("$!")
   use "$n"
-  e2e_wait_window >/dev/null || fail "copy $n: window appeared"
+  if ! e2e_wait_window >/dev/null; then
+    fail "copy $n: window appeared"
+    cat "$E2E_WORK/err-$n.txt" "$E2E_WORK/out-$n.txt" >&2  # why it never came
+  fi
   games[$n]=${pids[$n]}
   [ "$delay" -gt 0 ] && games[$n]=$(pgrep -P "${pids[$n]}" | head -n 1)
   E2E_PIDS+=("${games[$n]}")
