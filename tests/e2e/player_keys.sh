@@ -9,10 +9,7 @@ source "$(dirname "$0")/lib/common.bash"
 e2e_start_x 1600 1000
 data=$(e2e_data_copy)
 cd "$data"
-openbox --sm-disable >/dev/null 2>&1 &
-E2E_PIDS+=("$!")
-wm_ready() { xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
-check "openbox runs and offers full screen" e2e_until "" wm_ready
+check "openbox runs and offers full screen" e2e_start_openbox
 
 geometry() { xdotool getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s%s", (n++ ? " " : ""), $2 }'; }
 # Waits for window $1 to have the geometry "X Y WIDTH HEIGHT" (an x or y of * is any) and prints it.

@@ -86,11 +86,7 @@ if [ -n "${win:-}" ]; then
 fi
 
 # Under a window manager, which reads the class when it takes the window.
-openbox --sm-disable >/dev/null 2>&1 &
-E2E_PIDS+=("$!")
-# GLUT asks for full screen the window manager's way only if the manager says it offers it.
-wm_ready() { xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN; }
-check "openbox runs and offers full screen" e2e_until "" wm_ready
+check "openbox runs and offers full screen" e2e_start_openbox
 e2e_launch "$E2E_BUILD/torvinel" "$E2E_WORK/out3.txt" "$E2E_WORK/err3.txt"
 win=$(e2e_wait_window "$pid") || fail "full-screen window appeared under openbox"
 if [ -n "${win:-}" ]; then

@@ -97,6 +97,23 @@ e2e_launch() {
   E2E_PIDS+=("$pid")
 }
 
+# Starts openbox on this display and waits until it offers full screen (GLUT asks for full screen
+# the window manager's way only if the manager says it does). One that ends before it is ready is
+# started again, with a note of what it said: a busy machine once saw it never come up.
+e2e_start_openbox() {
+  local log="$E2E_WORK/openbox-$RANDOM.log" wm
+  start_wm() { openbox --sm-disable >>"$log" 2>&1 & wm=$!; E2E_PIDS+=("$wm"); }
+  wm_ready() {
+    xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN && return 0
+    kill -0 "$wm" 2>/dev/null && return 1
+    echo "note: openbox ended before it was ready: $(tail -n 2 "$log" | tr '\n' ' ')" >&2
+    start_wm
+    return 1
+  }
+  start_wm
+  e2e_until "" wm_ready
+}
+
 # Waits until a window with the game's title is mapped, gives it the keyboard (there is no window
 # manager to do it) and prints its id. With a process id, only that process's window counts.
 e2e_wait_window() {
